@@ -65,6 +65,11 @@ function(zunt_shared_library)
 
   add_library(${A_NAME} SHARED $<TARGET_OBJECTS:${A_OBJECTS}>)
   target_link_libraries(${A_NAME} PRIVATE ${A_LIBS})
-  target_link_options(${A_NAME} PRIVATE -Wl,--version-script=${vs} -Wl,--no-undefined)
+  target_link_options(${A_NAME} PRIVATE -Wl,--version-script=${vs})
+  if(NOT ZUNT_SANITIZE)
+    # Sanitizer runtimes are resolved from the executable, so only plain builds forbid
+    # undefined symbols in the library.
+    target_link_options(${A_NAME} PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(${A_NAME} PROPERTIES LINK_DEPENDS ${vs})
 endfunction()
