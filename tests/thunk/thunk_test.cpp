@@ -493,3 +493,50 @@ TEST(Thunk, BothLibrariesInOneProcess) {
   EXPECT_EQ(a.records(), 2u);
   EXPECT_EQ(b.records(), 2u);
 }
+
+namespace {
+int32_t poll_and_test(void* arg, uint32_t value) {
+  // A polling function may itself use the connection while the driver waits.
+  auto* conn = static_cast<word*>(arg);
+  const auto* tab = reinterpret_cast<const osn_thunk_table*>(conn[5]);
+  return tab->test(conn, 0) == 0 ? static_cast<int32_t>(value) : -1;
+}
+}  // namespace
+
+TEST(Thunk, DriverConfiguredThroughTheEnvironment) {
+  struct Case {
+    const char* env;
+    int32_t connect;     // the connect's result
+    int32_t wait;        // the wait's result (when connected)
+    uint32_t notify_on;  // request code that brings a notification for key 3 (0: none)
+  };
+  const Case cases[] = {
+      {"connect_error=77", 77, 0, 0},
+      {"poll=5", 0, 5, 0},
+      {"notify=8:3", 0, 0, 8},
+      {"poll=9,notify=10:3", 0, 9, 10},
+      {"bogus,poll=", 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.env);
+    setenv("ZUNT_THUNK16", c.env, 1);
+    Thunk t("b", true);
+    unsetenv("ZUNT_THUNK16");
+    ASSERT_NE(t.drv, nullptr);
+    // The connection block with the table's address after it, for the polling function.
+    word conn[6] = {};
+    Call call;
+    notified.clear();
+    ASSERT_EQ(t.connect(call.a1, call.a2, call.a3, 0, &call.sub, 0, call.result, conn, &call.out1, &call.out2,
+                        notify_a, 3),
+              c.connect);
+    if (c.connect != 0) continue;
+    conn[5] = call.result[0];
+    const osn_thunk_table* tab = call.table();
+    word address = 0;
+    EXPECT_EQ(tab->wait(conn, 0, poll_and_test, conn, &address, 0), c.wait);
+    EXPECT_EQ(tab->test(conn, 0), 0);
+    const std::vector<uint32_t> expect = c.notify_on != 0 ? std::vector<uint32_t>{3} : std::vector<uint32_t>{};
+    EXPECT_EQ(notified, expect);
+  }
+}
