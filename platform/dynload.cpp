@@ -74,34 +74,22 @@ const BuiltinModule* as_builtin(Module m) noexcept {
   return nullptr;
 }
 
-// Appends src to dst[0..len), keeping room for the terminator; false when it does not fit.
-bool append(char* dst, std::size_t& len, const char* src, std::size_t n) noexcept {
-  if (len + n + 1 > kPathMax) return false;
+// Appends src[0..n) to dst[0..len), keeping room for the terminator within size; false
+// when it does not fit.
+bool append(char* dst, std::size_t size, std::size_t& len, const char* src, std::size_t n) noexcept {
+  if (len + n + 1 > size) return false;
   std::memcpy(dst + len, src, n);
   len += n;
   dst[len] = '\0';
   return true;
 }
 
-// "libNAME.so" from "NAME.DLL": lower case, the ".dll" extension dropped.
-bool shared_object_name(const char* base, char* out, std::size_t& len) noexcept {
-  std::size_t n = std::strlen(base);
-  if (n > 4 && equal_nocase(base + n - 4, 4, ".dll", 4)) n -= 4;
-  if (n == 0) return false;
-  len = 0;
-  if (!append(out, len, "lib", 3)) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = lower(base[i]);
-    if (!append(out, len, &c, 1)) return false;
-  }
-  return append(out, len, ".so", 3);
-}
-
 void* open_in(const char* dir, std::size_t dirlen, const char* so) noexcept {
   if (dirlen == 0) return nullptr;
   char path[kPathMax];
   std::size_t len = 0;
-  if (!append(path, len, dir, dirlen) || !append(path, len, "/", 1) || !append(path, len, so, std::strlen(so)))
+  if (!append(path, sizeof path, len, dir, dirlen) || !append(path, sizeof path, len, "/", 1) ||
+      !append(path, sizeof path, len, so, std::strlen(so)))
     return nullptr;
   return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 }
@@ -128,13 +116,30 @@ void* open_driver(const char* so) noexcept {
 
 }  // namespace
 
+bool shared_object_name(const char* name, char* out, std::size_t size) noexcept {
+  if (name == nullptr || out == nullptr || size == 0) return false;
+  out[0] = '\0';
+  const char* base = base_name(name);
+  std::size_t n = std::strlen(base);
+  if (n > 4 && equal_nocase(base + n - 4, 4, ".dll", 4)) n -= 4;
+  if (n == 0) return false;
+  std::size_t len = 0;
+  bool ok = append(out, size, len, "lib", 3);
+  for (std::size_t i = 0; ok && i < n; ++i) {
+    const char c = lower(base[i]);
+    ok = append(out, size, len, &c, 1);
+  }
+  ok = ok && append(out, size, len, ".so", 3);
+  if (!ok) out[0] = '\0';  // nothing half-written
+  return ok;
+}
+
 Module load_library(const char* name) noexcept {
   if (name == nullptr || name[0] == '\0') return nullptr;
   const char* base = base_name(name);
   if (const BuiltinModule* m = find_builtin(base)) return const_cast<BuiltinModule*>(m);
   char so[kPathMax];
-  std::size_t len = 0;
-  if (!shared_object_name(base, so, len)) return nullptr;
+  if (!shared_object_name(base, so, sizeof so)) return nullptr;
   return open_driver(so);
 }
 

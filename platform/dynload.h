@@ -12,6 +12,8 @@
 // Entry names compare exactly.
 #pragma once
 
+#include <cstddef>
+
 namespace zunt::platform {
 
 using Module = void*;  // opaque; null means "no module"
@@ -22,6 +24,11 @@ Module load_library(const char* name) noexcept;
 
 // The address of the module's entry `name`, or null when it has none.
 void* get_proc_address(Module module, const char* name) noexcept;
+
+// The shared object file name a driver library name maps to ("C:\\WIN\\THUNKA16.DLL" ->
+// "libthunka16.so"), written NUL-terminated into out[0..size). False when the name is null,
+// has no file name, or the result does not fit.
+bool shared_object_name(const char* name, char* out, std::size_t size) noexcept;
 
 // Releases one load of the module. Returns false for a null module or when the system
 // refuses.

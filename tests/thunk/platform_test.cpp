@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstring>
 #include <string>
 
 #include "dynload.h"
@@ -70,6 +71,46 @@ TEST_F(Platform, BuiltinModuleAnswersToItsNamesOnly) {
   EXPECT_EQ(zp::get_proc_address(nullptr, "UTRegister"), nullptr);
   EXPECT_TRUE(zp::free_library(k));
   EXPECT_FALSE(zp::free_library(nullptr));
+}
+
+TEST(Dynload, SharedObjectNames) {
+  struct Case {
+    const char* name;
+    std::size_t size;
+    const char* expect;  // null: refused
+  };
+  const Case cases[] = {
+      {"THUNKA16.DLL", 64, "libthunka16.so"},
+      {"C:\\WINDOWS\\SYSTEM\\ThunkB16.Dll", 64, "libthunkb16.so"},
+      {"c:thunka16.dll", 64, "libthunka16.so"},
+      {"dir/sub\\NET.DRV", 64, "libnet.drv.so"},
+      {"NODOT", 64, "libnodot.so"},
+      {"A.DLL", 64, "liba.so"},
+      {".DLL", 64, "lib.dll.so"},
+      {"THUNKA16.DLL", 15, "libthunka16.so"},  // exactly fits with its terminator
+      {"THUNKA16.DLL", 14, nullptr},
+      {"THUNKA16.DLL", 0, nullptr},
+      {"", 64, nullptr},
+      {"C:", 64, nullptr},
+      {"dir\\", 64, nullptr},
+  };
+  for (const Case& c : cases) {
+    char out[64];
+    std::memset(out, 'x', sizeof out);
+    const bool ok = zp::shared_object_name(c.name, out, c.size);
+    EXPECT_EQ(ok, c.expect != nullptr) << c.name << " " << c.size;
+    if (ok) {
+      EXPECT_STREQ(out, c.expect) << c.name;
+    } else if (c.size > 0) {
+      EXPECT_EQ(out[0], '\0') << c.name;
+    }
+    if (c.size < sizeof out) {
+      EXPECT_EQ(out[c.size], 'x') << "wrote past the buffer: " << c.name;
+    }
+  }
+  char out[8];
+  EXPECT_FALSE(zp::shared_object_name(nullptr, out, sizeof out));
+  EXPECT_FALSE(zp::shared_object_name("A.DLL", nullptr, 8));
 }
 
 TEST_F(Platform, DriverLibraryNamesMapToSharedObjects) {
