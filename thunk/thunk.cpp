@@ -63,6 +63,9 @@ struct PollPair {
   void* argument;
 };
 
+static_assert(sizeof(PollPair) == 2 * sizeof(word), "the pair is two words");
+static_assert(sizeof(osn_thunk_table) == 16 * sizeof(word), "eight entries of two words");
+
 // Process-wide state (no lock: one caller thread drives the thunk).
 int32_t attaches = 0;
 word thunk_flag = 1;  // non-zero until the first attach finds an NT-like platform
