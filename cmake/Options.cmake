@@ -1,8 +1,8 @@
 # Compiler settings shared by every target, and helpers that mark a target as part of a
 # runtime library (no exceptions, no RTTI, hidden symbols).
 
-set(ZUNT_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align -Wformat=2
-    -Wimplicit-fallthrough)
+set(ZUNT_WARNINGS -Wall -Wextra -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor> -Wcast-align
+    -Wformat=2 -Wimplicit-fallthrough)
 if(ZUNT_WERROR)
   list(APPEND ZUNT_WARNINGS -Werror)
 endif()

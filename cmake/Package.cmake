@@ -1,5 +1,10 @@
 # Installation: libraries, headers, tools and a find_package / pkg-config description.
 install(DIRECTORY base/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+foreach(dir twotask/include thunk/include)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+    install(DIRECTORY ${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  endif()
+endforeach()
 foreach(t zunt32s mirelink thunka32 thunkb32)
   if(TARGET ${t})
     install(TARGETS ${t} EXPORT zuntTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -14,7 +14,7 @@
 
 #include "command.h"
 // The tool links only ZUNT32S, so the thunk's header is reached by its path.
-#include "../../thunk/include/zunt/thunk.h"
+#include <zunt/thunk.h>
 
 namespace zunt::tool {
 namespace {
