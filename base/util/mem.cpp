@@ -95,8 +95,7 @@ int32_t lmemcpp(const void* a, uint32_t alen, const void* b, uint32_t blen) {
   const auto* p = static_cast<const uint8_t*>(a);
   const auto* q = static_cast<const uint8_t*>(b);
   uint32_t common = alen < blen ? alen : blen;
-  for (uint32_t i = 0; i < common; ++i)
-    if (p[i] != q[i]) return p[i] > q[i] ? int32_t(i + 1) : -int32_t(i + 1);
+  if (int32_t d = first_difference(p, q, common)) return d;
   // Beyond the shorter block the longer one is compared with blanks.
   const uint8_t* rest = alen > blen ? p : q;
   int32_t sign = alen > blen ? 1 : -1;

@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "util/ascii.h"
 #include "zunt/util.h"
+
+using zunt::util::first_difference;
 
 namespace {
 
@@ -57,8 +60,7 @@ int32_t lmfcmp(const void* a, uint32_t alen, const void* b, uint32_t blen) {
   const auto* p = static_cast<const uint8_t*>(a);
   const auto* q = static_cast<const uint8_t*>(b);
   uint32_t common = alen < blen ? alen : blen;
-  for (uint32_t i = 0; i < common; ++i)
-    if (p[i] != q[i]) return p[i] > q[i] ? int32_t(i + 1) : -int32_t(i + 1);
+  if (int32_t d = first_difference(p, q, common)) return d;
   if (alen == blen) return 0;
   return alen > blen ? int32_t(common + 1) : -int32_t(common + 1);
 }
