@@ -1,0 +1,543 @@
+// The four arithmetic operations on numbers and the word form they compute in.
+//
+// Addition and subtraction read the digit bytes directly and work in a window of 21 base-100
+// digits at the larger operand's leading position (digits of the smaller operand that fall
+// outside it are dropped unrounded), rounding half up at the 21st digit. Multiplication and
+// division unpack into 32-bit words: multiplication keeps only the partial products that land
+// in the first 22 positions, division develops 22 quotient words against a three-digit trial
+// divisor; both round their result up at the 21st digit only when it is 51 or more.
+#include <cstring>
+
+#include "numbers/number_internal.h"
+
+namespace zunt::num {
+namespace {
+
+inline constexpr int kNoExp = -1000;  // exponent given to an operand without digits
+
+// ---------------------------------------------------------------------------------------
+// Addition and subtraction
+
+// One operand of an addition: its digits (0..99) from the first non-zero one, zero-padded
+// well beyond the last, the digit count and the exponent of the first digit.
+struct AddOperand {
+  uint8_t d[40];
+  int n;
+  int e;
+  bool neg;
+};
+
+// Reads the digits of a finite operand straight from its bytes. A negative operand's
+// terminator reads as a trailing zero digit and is dropped with the others.
+inline void read_operand(Bytes b, AddOperand& o) {
+  o.neg = is_negative(b);
+  int m = b.n - 1;
+  const uint8_t* src = b.p + 1;
+  uint8_t raw[24];
+  std::memset(raw, o.neg ? 101 : 1, sizeof raw);  // bytes of the digit 0
+  std::memcpy(raw, src, static_cast<size_t>(m));
+  std::memset(o.d, 0, sizeof o.d);
+  if (o.neg) {
+    for (int i = 0; i < 20; ++i) {
+      int v = 101 - raw[i];
+      o.d[i] = static_cast<uint8_t>(v < 0 ? 0 : (v > 99 ? 99 : v));
+    }
+  } else {
+    for (int i = 0; i < 20; ++i) {
+      int v = raw[i] - 1;
+      o.d[i] = static_cast<uint8_t>(v < 0 ? 0 : (v > 99 ? 99 : v));
+    }
+  }
+  int e = o.neg ? 62 - b.p[0] : b.p[0] - 193;
+  int first = 0;
+  while (first < m && o.d[first] == 0) ++first;
+  while (m > first && o.d[m - 1] == 0) --m;
+  if (m == first) {  // no digits: zero
+    o.n = 0;
+    o.e = kNoExp;
+    return;
+  }
+  if (first != 0) {
+    std::memmove(o.d, o.d + first, static_cast<size_t>(m - first));
+    std::memset(o.d + (m - first), 0, static_cast<size_t>(first));
+  }
+  o.n = m - first;
+  o.e = e - first;
+}
+
+// Rounds, trims and encodes a result of count digits r[0..count) with exponent e (r[0] may
+// be 0), rounding half up at the 21st digit.
+inline void finish_sum(bool neg, int e, uint8_t* r, int count, lnm_number* dst, int32_t* dstlen) {
+  int first = 0;
+  while (first < count && r[first] == 0) {
+    ++first;
+    --e;
+  }
+  if (first == count || e < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  r += first;
+  count -= first;
+  if (count > LNM_DIGITS) {
+    bool up = r[LNM_DIGITS] >= 50;
+    count = LNM_DIGITS;
+    if (up) {
+      int k = count - 1;
+      while (k >= 0 && r[k] == 99) r[k--] = 0;
+      if (k < 0) {
+        r[0] = 1;
+        count = 1;
+        if (++e > kMaxExp) {
+          store_inf(neg, dst, dstlen);
+          return;
+        }
+      } else {
+        ++r[k];
+      }
+    }
+  }
+  while (r[count - 1] == 0) --count;
+  uint8_t out[LNM_MAXLEN + 1];
+  int n = encode(neg, e, r, count, out);
+  store(out, n, dst, dstlen);
+}
+
+void add_sub(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
+  // Infinities: the first operand's infinity wins, otherwise the second's, negated for a
+  // subtraction.
+  if (is_pos_inf(a) || is_neg_inf(a)) {
+    store_inf(is_neg_inf(a), dst, dstlen);
+    return;
+  }
+  if (is_pos_inf(b) || is_neg_inf(b)) {
+    store_inf(is_neg_inf(b) != subtract, dst, dstlen);
+    return;
+  }
+  AddOperand x, y;
+  read_operand(a, x);
+  read_operand(b, y);
+  bool yneg = y.neg != subtract;  // sign of the second term
+  bool magnitude_sub = x.neg != yneg;
+  bool neg;
+  const AddOperand* big = &x;
+  const AddOperand* small = &y;
+  int shift;
+  int e;
+  const uint8_t* bd;
+  const uint8_t* sd;
+  int bn, sn;
+  if (!magnitude_sub) {
+    neg = x.neg;
+    if (y.e > x.e) {
+      big = &y;
+      small = &x;
+    }
+    e = big->e;
+    shift = big->e - small->e;
+    bd = big->d;
+    sd = small->d;
+    bn = big->n;
+    sn = small->n;
+  } else {
+    if (x.e != y.e) {
+      if (y.e > x.e) {
+        big = &y;
+        small = &x;
+      }
+      e = big->e;
+      shift = big->e - small->e;
+      bd = big->d;
+      sd = small->d;
+      bn = big->n;
+      sn = small->n;
+    } else {
+      // Equal exponents: leading digits common to both cancel without costing precision.
+      int j = 0;
+      while (j < x.n && j < y.n && x.d[j] == y.d[j]) ++j;
+      // The first differing digit decides; an operand that runs out first is the smaller.
+      bool x_out = j == x.n, y_out = j == y.n;
+      if (x_out && y_out) {
+        store_zero(dst, dstlen);
+        return;
+      }
+      if (x_out || (!y_out && x.d[j] < y.d[j])) {
+        big = &y;
+        small = &x;
+      }
+      e = x.e - j;
+      shift = 0;
+      bd = big->d + j;
+      sd = small->d + j;
+      bn = big->n - j;
+      sn = small->n - j;
+    }
+    neg = big == &x ? x.neg : yneg;
+  }
+  if (sn == 0) shift = 0;
+  if (bn == 0) {  // both zero
+    store_zero(dst, dstlen);
+    return;
+  }
+  // r[0] takes the carry; r[1..21] is the window.
+  uint8_t r[24];
+  int len = bn;
+  if (shift <= 21 && sn > 0) {
+    int send = shift + sn;
+    if (send > 21) send = 21;
+    if (send > len) len = send;
+  }
+  if (!magnitude_sub) {
+    int carry = 0;
+    for (int i = len - 1; i >= 0; --i) {
+      int j = i - shift;
+      int v = bd[i] + (j >= 0 && j < sn && shift <= 21 ? sd[j] : 0) + carry;
+      carry = v >= 100;
+      r[1 + i] = static_cast<uint8_t>(carry ? v - 100 : v);
+    }
+    if (carry) {
+      if (e == kMaxExp) {
+        store_inf(neg, dst, dstlen);
+        return;
+      }
+      r[0] = 1;
+      finish_sum(neg, e + 1, r, len + 1, dst, dstlen);
+    } else {
+      finish_sum(neg, e, r + 1, len, dst, dstlen);
+    }
+    return;
+  }
+  int borrow = 0;
+  for (int i = len - 1; i >= 0; --i) {
+    int j = i - shift;
+    int v = bd[i] - (j >= 0 && j < sn && shift <= 21 ? sd[j] : 0) - borrow;
+    borrow = v < 0;
+    r[1 + i] = static_cast<uint8_t>(borrow ? v + 100 : v);
+  }
+  finish_sum(neg, e, r + 1, len, dst, dstlen);
+}
+
+// ---------------------------------------------------------------------------------------
+// Word form
+
+// Unpacks a number's bytes into words w[1..] (w[0] = 0); sets exp and the digit range
+// [first, end) as indices into w. Returns the sign flag.
+int unpack_words(Bytes b, int32_t* w, int* exp, int* first, int* end) {
+  bool neg = is_negative(b);
+  w[0] = 0;
+  int m = b.n - 1;
+  const uint8_t* src = b.p + 1;
+  if (neg && m > 0 && src[m - 1] == kTerminator) --m;
+  int e = neg ? 62 - b.p[0] : b.p[0] - 193;
+  for (int i = 0; i < m; ++i) {
+    int v = neg ? 101 - src[i] : src[i] - 1;
+    w[1 + i] = v < 0 ? 0 : (v > 100 ? 100 : v);
+  }
+  int lo = 1, hi = 1 + m;
+  if (m > 0 && w[1] == 100) {
+    lo = hi = 1;  // positive infinity (or its negative image): no digits
+  } else {
+    for (int i = 2; i < hi; ++i)
+      if (w[i] == 100) w[i] = 99;
+    while (lo < hi && w[lo] == 0) {
+      ++lo;
+      --e;
+    }
+    while (hi > lo && w[hi - 1] == 0) --hi;
+  }
+  *exp = e;
+  *first = lo;
+  *end = hi;
+  return neg ? 0 : 1;
+}
+
+// Machine integer n into words w[1..] with E = digit count - 1 (-65 for 0); trailing zero
+// digits stay in the range.
+int unpack_int(int32_t n, int32_t* w, int* exp, int* first, int* end) {
+  uint32_t mag = n < 0 ? static_cast<uint32_t>(-(n + 1)) + 1u : static_cast<uint32_t>(n);
+  int32_t rev[5];
+  int k = 0;
+  while (mag != 0) {
+    rev[k++] = static_cast<int32_t>(mag % 100);
+    mag /= 100;
+  }
+  w[0] = 0;
+  for (int i = 0; i < k; ++i) w[1 + i] = rev[k - 1 - i];
+  *exp = k ? k - 1 : kMinExp;
+  *first = 1;
+  *end = 1 + k;
+  return n >= 0 ? 1 : 0;
+}
+
+// Packs digits d[0..n) (any ints; normally 0..99, the first possibly carrying) with exponent
+// e of d[0]: leading zeros lower e, rounding up at the 21st digit when it is 51 or more.
+void pack_words(bool neg, int e, const int32_t* d, int n, lnm_number* dst, int32_t* dstlen) {
+  int lo = 0;
+  while (lo < n && d[lo] == 0) {
+    ++lo;
+    --e;
+  }
+  if (lo == n || e < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  int hi = n;
+  while (d[hi - 1] == 0) --hi;
+  // r[0] is the spare digit in front for a rounding carry.
+  uint8_t r[LNM_DIGITS + 1];
+  int count = hi - lo;
+  bool up = false;
+  if (count > LNM_DIGITS) {
+    up = d[lo + LNM_DIGITS] >= 51;
+    count = LNM_DIGITS;
+  }
+  for (int i = 0; i < count; ++i) {
+    int32_t v = d[lo + i];
+    r[1 + i] = static_cast<uint8_t>(v < 0 ? 0 : (v > 99 ? 99 : v));
+  }
+  r[0] = 0;
+  int start = 1;
+  if (up) {
+    int k = count;
+    while (k >= 1 && r[k] == 99) {
+      r[k] = 0;
+      --k;
+    }
+    ++r[k];
+    if (k == 0) {  // carry out of the first digit
+      start = 0;
+      if (++e > kMaxExp) {
+        store_inf(neg, dst, dstlen);
+        return;
+      }
+    }
+  }
+  if (e > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  int last = count;  // index in r of the last kept digit
+  while (r[last] == 0) --last;
+  uint8_t out[LNM_MAXLEN + 1];
+  int len = encode(neg, e, r + start, last - start + 1, out);
+  store(out, len, dst, dstlen);
+}
+
+// ---------------------------------------------------------------------------------------
+// Multiplication and division
+
+struct Unpacked {
+  int32_t w[30];
+  int e;
+  int first;
+  int end;
+  int sign;  // 1 positive or zero, 0 negative
+  bool empty() const { return first == end; }
+  bool inf() const { return first == end && e == kMaxExp; }
+  bool zero() const { return first == end && e != kMaxExp; }
+  int n() const { return end - first; }
+  const int32_t* digits() const { return w + first; }
+};
+
+inline void unpack(const lnm_number* n, int32_t len, Unpacked& u) {
+  if (n == nullptr) {
+    u.sign = unpack_int(len, u.w, &u.e, &u.first, &u.end);
+    return;
+  }
+  uint8_t scratch[LNM_MAXLEN];
+  u.sign = unpack_words(operand(n, len, scratch), u.w, &u.e, &u.first, &u.end);
+}
+
+void multiply(const Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
+  bool neg = a.sign != b.sign;
+  int ep = a.e + b.e + 1;
+  if (a.zero() || b.zero() || ep < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  if (a.inf() || b.inf()) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  const Unpacked* outer = a.n() <= b.n() ? &a : &b;
+  const Unpacked* inner = outer == &a ? &b : &a;
+  const int no = outer->n(), ni = inner->n();
+  const int32_t* od = outer->digits();
+  // Inner digits zero-padded to 22 so each row is a fixed-length loop.
+  int32_t id[22] = {};
+  std::memcpy(id, inner->digits(), sizeof(int32_t) * static_cast<size_t>(ni));
+  int words = no + ni < 23 ? no + ni : 23;
+  int32_t acc[23 + 22] = {};
+  for (int i = 0; i < no; ++i) {
+    int32_t ai = od[i];
+    if (ai == 0) continue;
+    // Products a_i * b_j with i + j <= 21 go to word i + j + 1; the rest are discarded.
+    int32_t* row = acc + i + 1;
+    int lim = 22 - i;
+    if (lim > ni) lim = ni;
+    for (int j = 0; j < lim; ++j) row[j] += ai * id[j];
+  }
+  int32_t carry = 0;
+  for (int k = words - 1; k >= 1; --k) {
+    int32_t v = acc[k] + carry;
+    carry = v / 100;
+    acc[k] = v - carry * 100;
+  }
+  int e;
+  const int32_t* d;
+  int n;
+  if (carry != 0) {
+    acc[0] = carry;
+    e = ep;
+    d = acc;
+    n = words;
+  } else {
+    e = ep - 1;
+    d = acc + 1;
+    n = words - 1;
+  }
+  if (e < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  if (e > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  pack_words(neg, e, d, n, dst, dstlen);
+}
+
+void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
+  bool neg = a.sign != b.sign;
+  if (a.inf() || b.zero()) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  int dexp = a.e - b.e;
+  if (a.zero() || b.inf() || dexp < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  // Dividend positions a_0..a_23 (zero-extended); the subtractions reach up to a_25.
+  int32_t x[32] = {};
+  std::memcpy(x, a.digits(), sizeof(int32_t) * static_cast<size_t>(a.n()));
+  const int nb = b.n();
+  int32_t y[24] = {};
+  std::memcpy(y, b.digits(), sizeof(int32_t) * static_cast<size_t>(nb));
+  const int32_t t = y[0] * 10000 + y[1] * 100 + y[2];  // trial divisor
+  int32_t q[23] = {};                                   // q[0] spare, quotient words q[1..22]
+  int32_t r = x[0] * 100 + x[1];
+  int hi = a.n() - 1;  // highest dividend position that may be non-zero
+  for (int p = 2; p <= 23; ++p) {
+    r = r * 100 + x[p];
+    int32_t qw = r / t;
+    r -= qw * t;
+    const int idx = p - 2;  // index of this quotient word, 0..21
+    q[1 + idx] = qw;
+    if (qw != 0 && nb > 3) {
+      // Subtract qw * b_k from a_(p+k-2) for k = 3.. ; late quotient words leave out the
+      // divisor's last digits, one more for each word.
+      int kend = nb;  // one past the last divisor digit used
+      if (idx > 26 - nb) kend -= idx - (26 - nb);
+      for (int k = 3; k < kend; ++k) x[p + k - 2] -= qw * y[k];
+      if (kend > 3 && p + kend - 3 > hi) hi = p + kend - 3;
+    }
+    if (r == 0) {
+      bool rest = false;
+      for (int j = p + 1; j <= hi && j < 32; ++j)
+        if (x[j] != 0) {
+          rest = true;
+          break;
+        }
+      if (!rest) break;
+    }
+  }
+  // Quotient words back into the range 0..99, carries moving toward the first word.
+  for (int i = 22; i >= 2; --i) {
+    int32_t v = q[i];
+    if (v > 99 || v < 0) {
+      int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
+      q[i] = v - c * 100;
+      q[i - 1] += c;
+    }
+  }
+  // A first word outside 0..99 (possible only through the approximations) carries on.
+  if (q[1] > 99 || q[1] < 0) {
+    int32_t v = q[1];
+    int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
+    q[1] = v - c * 100;
+    q[0] += c;
+  }
+  int e = dexp;
+  const int32_t* d = q + 1;
+  int n = 22;
+  if (q[0] > 0) {
+    e = dexp + 1;
+    d = q;
+    n = 23;
+  }
+  int lead = d[0] != 0 ? e : e - 1;
+  if (lead > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  if (lead < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  pack_words(neg, e, d, n, dst, dstlen);
+}
+
+}  // namespace
+}  // namespace zunt::num
+
+using namespace zunt::num;
+
+extern "C" {
+
+ZUNT_API void lnmqaos(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                      int32_t* dstlen, int32_t op) {
+  uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
+  add_sub(operand(a, alen, sa), operand(b, blen, sb), op != 0, dst, dstlen);
+}
+
+ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                     int32_t* dstlen) {
+  Unpacked x, y;
+  unpack(a, alen, x);
+  unpack(b, blen, y);
+  multiply(x, y, dst, dstlen);
+}
+
+ZUNT_API void lnmdiv(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                     int32_t* dstlen) {
+  Unpacked x, y;
+  unpack(a, alen, x);
+  unpack(b, blen, y);
+  divide(x, y, dst, dstlen);
+}
+
+ZUNT_API int32_t lnmqosb(const lnm_number* n, int32_t len, int32_t* words, int32_t* exp, int32_t** first,
+                         int32_t** end) {
+  int e, lo, hi, sign;
+  if (n == nullptr) {
+    sign = unpack_int(len, words, &e, &lo, &hi);
+  } else {
+    uint8_t scratch[LNM_MAXLEN];
+    sign = unpack_words(operand(n, len, scratch), words, &e, &lo, &hi);
+  }
+  if (exp) *exp = e;
+  if (first) *first = words + lo;
+  if (end) *end = words + hi;
+  return sign;
+}
+
+ZUNT_API void lnmqsbo(lnm_number* dst, int32_t* dstlen, int32_t sign, int32_t exp, const int32_t* first,
+                      const int32_t* end) {
+  int n = (first != nullptr && end != nullptr && end > first) ? static_cast<int>(end - first) : 0;
+  if (exp > kMaxExp + 40) exp = kMaxExp + 40;  // keeps the exponent arithmetic in range
+  if (exp < kMinExp - 40) exp = kMinExp - 40;
+  pack_words(sign == 0, exp, first, n, dst, dstlen);
+}
+
+}  // extern "C"

@@ -1,0 +1,92 @@
+// Helpers shared by the number operations: reading a (pointer, length) argument, writing a
+// result in either form, and the byte-digit unpacking used by the conversion to floating point.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "zunt/numbers.h"
+
+namespace zunt::num {
+
+inline constexpr uint8_t kZeroByte = 0x80;
+inline constexpr uint8_t kTerminator = 102;
+inline constexpr int kMinExp = -65;
+inline constexpr int kMaxExp = 62;
+
+// A number argument resolved to its bare bytes: 1..21 bytes at p (machine integers are
+// converted into the caller's scratch buffer first, empty or invalid arguments read as zero).
+struct Bytes {
+  const uint8_t* p;
+  int n;
+};
+
+Bytes encode_int32(int32_t v, uint8_t* scratch);
+
+// Resolves (n, len) by the argument conventions; scratch must hold LNM_MAXLEN bytes.
+inline Bytes operand(const lnm_number* n, int32_t len, uint8_t* scratch) {
+  static constexpr uint8_t zero = kZeroByte;
+  if (n == nullptr) return encode_int32(len, scratch);
+  if (len == 0) {
+    int k = n[0];
+    if (k == 0) return {&zero, 1};
+    return {n + 1, k > LNM_MAXLEN ? LNM_MAXLEN : k};
+  }
+  if (len < 0) return {&zero, 1};
+  return {n, len > LNM_MAXLEN ? LNM_MAXLEN : len};
+}
+
+inline bool is_zero(Bytes b) { return b.n == 1 && b.p[0] == kZeroByte; }
+inline bool is_neg_inf(Bytes b) { return b.n == 1 && b.p[0] == 0x00; }
+inline bool is_pos_inf(Bytes b) { return b.n >= 2 && b.p[0] == 0xFF && b.p[1] == 101; }
+inline bool is_negative(Bytes b) { return (b.p[0] & 0x80) == 0; }
+
+// Writes n result bytes (n <= 21) in the form the length pointer selects. The bytes may
+// overlap the destination.
+inline void store(const uint8_t* bytes, int n, lnm_number* dst, int32_t* dstlen) {
+  if (dstlen != nullptr) {
+    std::memmove(dst, bytes, static_cast<size_t>(n));
+    *dstlen = n;
+  } else {
+    std::memmove(dst + 1, bytes, static_cast<size_t>(n));
+    dst[0] = static_cast<uint8_t>(n);
+  }
+}
+
+// Encodes sign, exponent and count digits 0..99 (first non-zero, last non-zero, count 1..20,
+// exponent in range) into out; returns the length.
+inline int encode(bool negative, int exp, const uint8_t* digits, int count, uint8_t* out) {
+  if (!negative) {
+    out[0] = static_cast<uint8_t>(193 + exp);
+    for (int i = 0; i < count; ++i) out[1 + i] = static_cast<uint8_t>(digits[i] + 1);
+    return count + 1;
+  }
+  out[0] = static_cast<uint8_t>(62 - exp);
+  for (int i = 0; i < count; ++i) out[1 + i] = static_cast<uint8_t>(101 - digits[i]);
+  if (count < LNM_DIGITS) {
+    out[1 + count] = kTerminator;
+    return count + 2;
+  }
+  return count + 1;
+}
+
+// Writes zero or an infinity of the given sign.
+inline void store_zero(lnm_number* dst, int32_t* dstlen) {
+  static constexpr uint8_t z = kZeroByte;
+  store(&z, 1, dst, dstlen);
+}
+inline void store_inf(bool negative, lnm_number* dst, int32_t* dstlen) {
+  static constexpr uint8_t pos[2] = {0xFF, 101};
+  static constexpr uint8_t neg = 0x00;
+  if (negative)
+    store(&neg, 1, dst, dstlen);
+  else
+    store(pos, 2, dst, dstlen);
+}
+
+// Byte-digit unpacking: out[0] = digit count (0..20), out[1] = exponent code (65 + E, 0 for
+// zero), out[2..] = digits 0..99 (100 first for an infinity). Clears all size bytes first and
+// writes no more than size. Returns 1 for a negative number, else 0.
+int32_t lnm_unpack_digits(uint8_t* out, int32_t size, const lnm_number* n, int32_t len);
+
+}  // namespace zunt::num
