@@ -233,9 +233,9 @@ void property(Op op, uint64_t seed, int rounds) {
   }
 }
 
-TEST(NumberProperty, Add) { property(kAdd, 0x9E3779B97F4A7C15ull, 40000); }
-TEST(NumberProperty, Subtract) { property(kSub, 0xD1B54A32D192ED03ull, 40000); }
-TEST(NumberProperty, Multiply) { property(kMul, 0x8CB92BA72F3D8DD7ull, 40000); }
-TEST(NumberProperty, Divide) { property(kDiv, 0xABCDEF0123456789ull, 40000); }
+TEST(NumberProperty, Add) { property(kAdd, 0x9E3779B97F4A7C15ull, 30000); }
+TEST(NumberProperty, Subtract) { property(kSub, 0xD1B54A32D192ED03ull, 30000); }
+TEST(NumberProperty, Multiply) { property(kMul, 0x8CB92BA72F3D8DD7ull, 30000); }
+TEST(NumberProperty, Divide) { property(kDiv, 0xABCDEF0123456789ull, 30000); }
 
 }  // namespace
