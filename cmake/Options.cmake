@@ -17,6 +17,11 @@ if(ZUNT_SANITIZE)
   add_link_options(-fno-sanitize-recover=all)
 endif()
 
+# Fuzzer builds instrument every object for coverage; the fuzz targets add the driver.
+if(ZUNT_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # zunt_warnings(target): the project's warning set.
 function(zunt_warnings target)
   target_compile_options(${target} PRIVATE ${ZUNT_WARNINGS})
