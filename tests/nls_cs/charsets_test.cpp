@@ -157,3 +157,23 @@ TEST(SingleByte, ReplacementBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CharsetTable, ByteFlags) {
+  unsigned zeros = 0;
+  for (unsigned b = 0; b < 256; ++b) {
+    EXPECT_LE(liaebc[b], 1u);
+    zeros += liaebc[b] == 0;
+  }
+  EXPECT_EQ(zeros, 105u);
+  const struct {
+    uint8_t b;
+    uint32_t v;
+  } rows[] = {{0x07, 1}, {0x08, 0}, {0x09, 0}, {0x0A, 1}, {0x23, 0}, {0x24, 1}, {0x3A, 0},
+              {0x3B, 1}, {0x41, 0}, {0x49, 0}, {0x4A, 1}, {0x80, 0}, {0x81, 1}, {0xBD, 1},
+              {0xBE, 0}, {0xE0, 1}, {0xE1, 0}, {0xE2, 1}, {0xFA, 1}, {0xFB, 0}, {0xFF, 0}};
+  for (const auto& r : rows) EXPECT_EQ(liaebc[r.b], r.v) << int(r.b);
+}
+
+}  // namespace
