@@ -260,7 +260,7 @@ TEST(Multibyte, WideForms) {
     ASSERT_NE(cs->cs_wide_forms, nullptr) << r.set;
     ASSERT_GE(r.byte, cs->cs_wide_first);
     ASSERT_LE(r.byte, cs->cs_wide_last);
-    EXPECT_EQ(cs->cs_wide_forms[r.byte - cs->cs_wide_first], r.wide) << r.set << " " << int(r.byte);
+    EXPECT_EQ(cs->cs_wide_forms[r.byte], r.wide) << r.set << " " << int(r.byte);
   }
   // Ranges by group.
   const struct {
@@ -273,6 +273,22 @@ TEST(Multibyte, WideForms) {
     EXPECT_EQ(by_name(r.set)->cs_wide_last, r.last) << r.set;
   }
   EXPECT_EQ(by_name("ZHT16DBT")->cs_wide_forms, nullptr);
+  // The tables are indexed by byte value; bytes outside the range and bytes without a
+  // full-width form give 0.
+  for (const li_csdef* const* p = lictbn; *p; ++p) {
+    const li_csdef* cs = *p;
+    if (!cs->cs_wide_forms) continue;
+    for (unsigned b = 0; b < 256; ++b) {
+      if (b < cs->cs_wide_first || b > cs->cs_wide_last) {
+        EXPECT_EQ(cs->cs_wide_forms[b], 0u) << cs->cs_name << " " << b;
+      } else if (cs->cs_wide_forms[b]) {
+        EXPECT_GT(cs->cs_wide_forms[b], 0xFFu) << cs->cs_name << " " << b;
+        EXPECT_NE(leaf_of_code(cs, cs->cs_wide_forms[b], cs->cs_wide_forms[b] > 0xFFFF ? 4 : 2), 0)
+            << cs->cs_name << " " << b;
+      }
+    }
+  }
+  EXPECT_EQ(by_name("JA16EUC")->cs_wide_forms[0x7F], 0u);  // DEL has no full-width form
   // Every printable ASCII character has its full-width form in the sets with an oracle.
   const struct {
     const char* set;
@@ -287,7 +303,7 @@ TEST(Multibyte, WideForms) {
     for (unsigned b = cs->cs_wide_first; b <= cs->cs_wide_last; ++b) {
       long u = o.host ? dec.decode(std::string(1, char(b))) : long(b);
       if (!((u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z'))) continue;
-      uint32_t w = cs->cs_wide_forms[b - cs->cs_wide_first];
+      uint32_t w = cs->cs_wide_forms[b];
       EXPECT_EQ(dec.decode(bytes_of(w, 2, o.host)), u - 0x21 + 0xFF01) << o.set << " " << b;
     }
   }

@@ -141,6 +141,9 @@ class Single:
         self.ligatures = None
         if name in cs_sets.SHAPING:
             self.shape, self.ligatures = shaping(page, byte_of, code)
+            if seven:
+                for b in range(128, 256):
+                    self.shape[b] = self.shape[b & 0x7F]
 
 
 # Joining behaviour of the Arabic letters (Unicode joining types R, D, C and T).

@@ -173,9 +173,10 @@ def fullwidth_of(u):
 
 
 def wide_forms(first, last, sb_uni, enc, valid):
-    """For each byte first..last: the code of its full-width character in the set, or the
-    byte itself when there is none."""
-    out = []
+    """The wide-form table, indexed by byte value (256 entries): for each byte first..last
+    the code of its full-width character in the set; 0 where there is none and outside the
+    range."""
+    out = [0] * 256
     for b in range(first, last + 1):
         u = sb_uni(b)
         f = fullwidth_of(u) if u is not None else None
@@ -184,7 +185,7 @@ def wide_forms(first, last, sb_uni, enc, valid):
             if cand is not None and cand in enc and enc[cand] in valid:
                 code = enc[cand]
                 break
-        out.append(code if code is not None else b)
+        out[b] = code or 0
     return out
 
 
@@ -448,7 +449,8 @@ def build(code):
     mcs = dec_mcs()
     doubled = {b * 257: u for b, u in mcs.items() if b >= 0x80 and unicodedata.category(chr(u)) != "Cc"}
     w = wide_range("JA16TSTSET2")
-    tst2_wide = [(b | 0x80) * 257 if (b | 0x80) in mcs else b for b in range(w[0], w[1] + 1)]
+    tst2_wide = [(b | 0x80) * 257 if w[0] <= b <= w[1] and (b | 0x80) in mcs else 0
+                 for b in range(256)]
     emit("JA16TSTSET2", lead_table(ASCII, range(0x80, 0x100)), None,
          classify("JA16TSTSET2", doubled, wide=False), ASCII, asc_case, w, tst2_wide)
     return m

@@ -105,7 +105,8 @@ typedef struct li_csdef {
   const int32_t* cs_mb_lower_delta; /* multibyte: 16 deltas to the lower-case wide code */
   const uint8_t* cs_from_code;      /* single-byte: byte of each internal code (1000) */
   const uint16_t* cs_to_code;       /* single-byte: internal code of each byte (256) */
-  const uint32_t* cs_wide_forms;    /* multibyte: full-width code of bytes wide_first..last */
+  const uint32_t* cs_wide_forms;    /* multibyte: 256 codes indexed by byte value: the
+                                       full-width form of bytes wide_first..wide_last, else 0 */
   uint8_t cs_wide_first;            /* first byte covered by cs_wide_forms */
   uint8_t cs_wide_last;             /* last byte covered by cs_wide_forms */
   uint8_t cs_shift_in;              /* shift-sensitive: byte back to single-byte mode (0x0F) */
