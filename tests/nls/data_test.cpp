@@ -3,7 +3,6 @@
 // them with the words of base/data/src/languages.txt; the sorts by the properties their
 // weights must have.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstring>
 #include <fstream>
@@ -12,44 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "nls_testing.h"
 #include "zunt/nls.h"
 
 namespace {
 
-uint16_t cs(const char* name) {
-  int32_t nf = 1;
-  const uint16_t n = lipcget(name, static_cast<int32_t>(std::strlen(name)), 1, &nf);
-  EXPECT_EQ(nf, 0) << name;
-  return n;
-}
+using nls_testing::convert;
+using nls_testing::cs;
+using nls_testing::iconv_name;
 
-// glibc's name of the encoding that a text character set denotes.
-const char* iconv_name(const char* set) {
-  static const std::map<std::string, const char*> names = {
-      {"US7ASCII", "ASCII"},          {"WE8DEC", "DEC-MCS"},         {"WE8ISO8859P1", "ISO-8859-1"},
-      {"EE8ISO8859P2", "ISO-8859-2"}, {"NEE8ISO8859P4", "ISO-8859-4"}, {"CL8ISO8859P5", "ISO-8859-5"},
-      {"AR8ISO8859P6", "ISO-8859-6"}, {"EL8ISO8859P7", "ISO-8859-7"}, {"WE8ISO8859P9", "ISO-8859-9"},
-      {"TH8TISASCII", "TIS-620"},     {"JA16EUC", "EUC-JP"},         {"KO16KSC5601", "EUC-KR"},
-      {"ZHS16CGB231280", "GB2312"},   {"ZHT32EUC", "EUC-TW"},        {"RU8PC855", "IBM855"},
-  };
-  auto it = names.find(set);
-  return it == names.end() ? nullptr : it->second;
-}
-
-std::string convert(const std::string& in, const char* from, const char* to) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv " + std::string(from) + ">";
-  std::string out(in.size() * 4 + 8, '\0');
-  char* ip = const_cast<char*>(in.data());
-  size_t il = in.size();
-  char* op = out.data();
-  size_t ol = out.size();
-  const size_t r = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1)) return "<invalid in " + std::string(from) + ">";
-  out.resize(out.size() - ol);
-  return out;
-}
 
 std::string to_utf8(const char* bytes, const char* set) {
   return convert(bytes, iconv_name(set), "UTF-8");

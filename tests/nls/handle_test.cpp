@@ -5,16 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "nls_testing.h"
 #include "zunt/nls.h"
 
 namespace {
 
-uint16_t cs(const char* name) {
-  int32_t nf = 1;
-  const uint16_t n = lipcget(name, static_cast<int32_t>(std::strlen(name)), 1, &nf);
-  EXPECT_EQ(nf, 0) << name;
-  return n;
-}
+using nls_testing::cs;
+
 
 // A handle built the way the builders do: cleared, then language, territory and set.
 li_handle build(const char* lang, const char* terr = "", const char* set = "") {

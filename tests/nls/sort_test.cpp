@@ -3,45 +3,27 @@
 // sorts' special lists and flags. Characters are written in UTF-8 and turned into internal
 // codes through a character set's table (encoded with glibc iconv).
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "nls_testing.h"
 #include "zunt/nls.h"
 
 namespace {
 
-uint16_t cs(const char* name) {
-  int32_t nf = 1;
-  const uint16_t n = lipcget(name, static_cast<int32_t>(std::strlen(name)), 1, &nf);
-  EXPECT_EQ(nf, 0) << name;
-  return n;
-}
+using nls_testing::cs;
+using nls_testing::sort;
 
-const li_sortdef* sort(const char* name) {
-  int32_t nf = 1;
-  const uint16_t n = lipsget(name, static_cast<int32_t>(std::strlen(name)), 1, &nf);
-  EXPECT_EQ(nf, 0) << name;
-  return listab[n];
-}
 
 // The internal codes of UTF-8 text, through the named ISO 8859 set.
 std::vector<uint16_t> codes(const std::string& utf8, const char* set, const char* iconv_set) {
-  iconv_t cd = iconv_open(iconv_set, "UTF-8");
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string out(utf8.size() + 4, '\0');
-  char* ip = const_cast<char*>(utf8.data());
-  size_t il = utf8.size();
-  char* op = out.data();
-  size_t ol = out.size();
-  EXPECT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<size_t>(-1)) << utf8;
-  iconv_close(cd);
-  out.resize(out.size() - ol);
+  const std::string bytes = nls_testing::convert(utf8, "UTF-8", iconv_set);
+  EXPECT_NE(bytes[0], '<') << utf8;
   const li_csdef* d = lictbn[cs(set)];
   std::vector<uint16_t> v;
-  for (unsigned char b : out) v.push_back(d->cs_to_code[b]);
+  for (unsigned char b : bytes) v.push_back(d->cs_to_code[b]);
   return v;
 }
 

@@ -94,11 +94,7 @@ def gen_languages():
         out.append(f'    {attrs[0]}, {attrs[1]}, {longest[0]}, {longest[1]}, {longest[2]}, {longest[3]},')
         out.append(f'    {", ".join(words)},')
         out.append(f'    {bits}}};')
-    out += ['', '}  // namespace', '']
-    out.append(f'extern "C" const li_langdef* const liltbn[{len(records) + 1}] = {{')
-    for i in range(len(records)):
-        out.append(f'    &lang_{i},')
-    out += ['    nullptr};', '']
+    out += nc.exported_array('li_langdef', 'liltbn', 'lang', len(records))
     return '\n'.join(out)
 
 
@@ -123,26 +119,13 @@ def gen_territories():
         out.append(f'    {t("currency")}, {csno}, {int(b["first_weekday"])}, {a3}, 0,')
         out.append(f'    {t("c_datetime")}, {t("c_date")}, {t("c_time")},')
         out.append(f'    {t("date_format")}, {t("time_format")}}};')
-    out += ['', '}  // namespace', '']
-    out.append(f'extern "C" const li_terrdef* const littbn[{len(blocks) + 1}] = {{')
-    for i in range(len(blocks)):
-        out.append(f'    &terr_{i},')
-    out += ['    nullptr};', '']
+    out += nc.exported_array('li_terrdef', 'littbn', 'terr', len(blocks))
     return '\n'.join(out)
 
 
 def main(argv):
-    outputs = {LANG_OUT: gen_languages(), TERR_OUT: gen_territories()}
-    if '--check' in argv:
-        stale = [p for p, text in outputs.items()
-                 if not os.path.exists(os.path.join(nc.ROOT, p))
-                 or open(os.path.join(nc.ROOT, p), encoding='utf-8').read() != text]
-        for p in stale:
-            print(f'{p} is not what tools/gen/nls_langs.py generates')
-        return 1 if stale else 0
-    for p, text in outputs.items():
-        nc.write_if_changed(p, text)
-    return 0
+    return nc.write_or_check({LANG_OUT: gen_languages(), TERR_OUT: gen_territories()}, argv,
+                             'nls_langs.py')
 
 
 if __name__ == '__main__':

@@ -474,19 +474,8 @@ def main(argv):
     out.append('')
     for i, r in enumerate(records):
         out.append(f'constexpr li_sortdef sort_{i} = {r};')
-    out += ['', '}  // namespace', '',
-            f'extern "C" const li_sortdef* const listab[{len(records) + 1}] = {{']
-    out += [f'    &sort_{i},' for i in range(len(records))]
-    out += ['    nullptr};', '']
-    text = '\n'.join(out)
-    if '--check' in argv:
-        path = os.path.join(nc.ROOT, OUT)
-        same = os.path.exists(path) and open(path, encoding='utf-8').read() == text
-        if not same:
-            print(f'{OUT} is not what tools/gen/nls_sorts.py generates')
-        return 0 if same else 1
-    nc.write_if_changed(OUT, text)
-    return 0
+    out += nc.exported_array('li_sortdef', 'listab', 'sort', len(records))
+    return nc.write_or_check({OUT: '\n'.join(out)}, argv, 'nls_sorts.py')
 
 
 if __name__ == '__main__':
