@@ -37,7 +37,7 @@ ACCENTS = [0x0301, 0x0300, 0x0302, 0x0303, 0x0308, 0x030A, 0x030C, 0x0306, 0x030
 LETTER_FALLBACK = {
     'ø': 'o', 'ł': 'l', 'đ': 'd', 'ħ': 'h', 'ŧ': 't', 'ð': 'd', 'þ': 't', 'æ': 'a', 'œ': 'o',
     'ß': 's', 'ı': 'i', 'ĳ': 'i', 'ĸ': 'k', 'ŋ': 'n', 'ƒ': 'f', 'ŀ': 'l', 'ŉ': 'n', 'ﬁ': 'f',
-    'ﬂ': 'f', 'ª': 'a', 'º': 'o',
+    'ﬂ': 'f', 'ª': 'a', 'º': 'o', 'ⁿ': 'n',
     'ς': 'σ', 'µ': 'μ',
     'ђ': 'д', 'є': 'е', 'ѕ': 'з', 'і': 'и', 'ј': 'й', 'љ': 'л', 'њ': 'н', 'ћ': 'т', 'џ': 'ч',
     'ґ': 'г',
@@ -61,7 +61,7 @@ SCRIPT_ORDER = ['greek', 'cyrillic', 'hebrew', 'arabic', 'thai']
 # then by code.
 PUNCT_GROUPS = [
     (2, '_‾¯‗'), (3, ',‚،'), (4, ';؛'), (5, ':'), (6, '!¡'), (7, '?¿؟'),
-    (8, '.…·•‧·'), (9, '"«»‘’“”„‹›`´ˋ΄΅'), (10, '()[]{}'),
+    (8, '.…\u00b7\u2022\u2027\u0387'), (9, '"«»‘’“”„‹›`´ˋ΄΅'), (10, '()[]{}'),
     (11, '@*/\\&#%‰٪§¶†‡⁄№'), (12, '^¨¸ˇ˘˙˚˛˝ˆ˜'), (13, '+±<=>|¦~¬×÷'),
 ]
 # Kinds without a fixed list: 14 currency, 15 other signs, 16 box drawing and blocks,
@@ -126,7 +126,7 @@ def script_of(ch):
     for s in ('LATIN', 'GREEK', 'CYRILLIC', 'HEBREW', 'ARABIC', 'THAI'):
         if name.startswith(s):
             return s.lower()
-    if ch in 'ªº':
+    if ch in 'ªºⁿ':
         return 'latin'
     if ch == 'µ':
         return 'greek'
@@ -277,7 +277,7 @@ class Sort:
                 continue
             scr = script_of(ch)
             cat = unicodedata.category(ch)
-            if scr == 'latin' and (cat[0] == 'L' or ch in 'ªº'):
+            if scr == 'latin' and (cat[0] == 'L' or ch in 'ªºⁿ'):
                 elem, rank, own = self.latin_element(ch)
                 w = self.elements[elem]
                 case = self.case_bit(ch)
