@@ -177,16 +177,18 @@ inline uint32_t display_width(const lim_cursor& c) {
   return (tree_leaf(csdef(c)->cs_class_tree, c.cur, n) & LI_MBL_WIDE) ? 2 : 1;
 }
 
-// limctex: the current character is ch, or for a multibyte character the full-width form
-// of ch (cs_wide_forms covers the bytes cs_wide_first to cs_wide_last).
+// limctex: the current character is compared with the full-width form of ch when the set
+// has one for it (cs_wide_forms, indexed by byte value, holds the forms of the bytes
+// cs_wide_first to cs_wide_last and 0 elsewhere), else with ch itself.
 inline bool full_width_eq(const lim_cursor& c, uint8_t ch) {
   const uint32_t n = lim_charbytes(&c);
   if (n == 0) return false;
   uint32_t t = ch;
   if (!c.sb) {
     const li_csdef* d = csdef(c);
-    if (d->cs_wide_forms != nullptr && ch >= d->cs_wide_first && ch <= d->cs_wide_last)
-      t = d->cs_wide_forms[ch - d->cs_wide_first];
+    if (d->cs_wide_forms != nullptr && ch >= d->cs_wide_first && ch <= d->cs_wide_last &&
+        d->cs_wide_forms[ch] != 0)
+      t = d->cs_wide_forms[ch];
   }
   return t == code_of(c.cur, n);
 }

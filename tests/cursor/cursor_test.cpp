@@ -399,6 +399,8 @@ const EqCase kEq[] = {
     {"JA16SJIS", {'A'}, 'A', true, false},          // a table is present: limctex compares
                                                     // the single byte with the wide form
     {"JA16SJIS", {0x0A}, 0x0A, true, true},         // outside the table's range: the byte
+    {"JA16SJIS", {0x7F}, 0x7F, true, true},         // in range without a full-width form
+    {"JA16SJIS", {0x00}, 0x7F, false, false},
     {"JA16EUC", {0xA3, 0xC1}, 'A', true, true},
     {"ZHT16BIG5", {0xA2, 0xCF}, 'A', true, true},
     {"JA16DBCS", {SO, 0x42, 0xC1}, 0xC1, true, true},  // EBCDIC "A" and its full-width form
