@@ -279,6 +279,14 @@ TEST(NlsSorts, ExtendedSortLists) {
     EXPECT_EQ(x->p2, s->sort_primary[static_cast<unsigned char>(e.as[1])]) << e.sort << " " << e.letter;
     EXPECT_NE(s->sort_code_flags[c] & LI_SORT_EXPANDS, 0) << e.sort;
   }
+  // Straße against Strasse under XGERMAN: "ß" weighs as "s" then a second "s" of the next
+  // secondary weight, so the words tie in pass 1 and Straße follows in pass 2.
+  const li_sortdef* xg = sort("XGERMAN");
+  const li_sort_expansion* sz = xg->sort_expansions;
+  EXPECT_EQ(sz->code, 492);
+  EXPECT_EQ(sz->p1, xg->sort_primary['s']);
+  EXPECT_EQ(sz->s1, xg->sort_secondary['s']);
+  EXPECT_GT(sz->s2, xg->sort_secondary['s']);
   const li_sortdef* du = sort("XDUTCH");
   EXPECT_EQ(du->sort_expansions[0].code, 340);  // Ĳ
   EXPECT_EQ(du->sort_expansions[0].p1, du->sort_primary['i']);

@@ -174,5 +174,6 @@ def write_or_check(outputs, argv, generator):
             if f.read() != text:
                 stale.append(path)
     for path in stale:
-        print(f'{path} is not what tools/gen/{generator} generates')
+        print(f'{path} is not what tools/gen/{generator} generates from its sources; '
+              f'run tools/gen/{generator} to regenerate it')
     return 1 if stale else 0

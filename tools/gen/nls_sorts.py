@@ -174,6 +174,12 @@ def punct_group(ch):
     return 19, 0
 
 
+def unplaced(sort_name, ch):
+    # A letter that sorts as none of the known letters weighs as a symbol of the last kind;
+    # say so, since it wants a rule here.
+    print(f'{sort_name}: {ch!r} (U+{ord(ch):04X}) sorts with the symbols', file=sys.stderr)
+
+
 class Sort:
     """Primary, secondary and base tables of one (non-extended) sort."""
 
@@ -229,7 +235,7 @@ class Sort:
         comp = unicodedata.normalize('NFKD', lo)
         if comp and lower1(comp[0]) in self.elements:
             return lower1(comp[0]), (400,), False
-        raise ValueError(f'{self.name}: no Latin letter for {ch!r}')
+        return None
 
     @staticmethod
     def is_case_pair(upper, lower):
@@ -255,7 +261,7 @@ class Sort:
         comp = unicodedata.normalize('NFKC', lo)
         if comp and comp[0] in units:
             return units.index(comp[0]), (400,), None
-        raise ValueError(f'{self.name}: no {script} letter for {ch!r}')
+        return None
 
     def build(self):
         groups = {}  # primary weight -> [(sort key, code)]
@@ -277,8 +283,13 @@ class Sort:
                 continue
             scr = script_of(ch)
             cat = unicodedata.category(ch)
+            found = None
             if scr == 'latin' and (cat[0] == 'L' or ch in 'ªºⁿ'):
-                elem, rank, own = self.latin_element(ch)
+                found = self.latin_element(ch)
+                if found is None:
+                    unplaced(self.name, ch)
+            if found is not None:
+                elem, rank, own = found
                 w = self.elements[elem]
                 case = self.case_bit(ch)
                 groups.setdefault(w, []).append(((rank, lower1(ch) if not own else elem, case, code),
@@ -286,8 +297,10 @@ class Sort:
                 self.base[code] = self.base_code(ch, elem, own)
                 continue
             if scr in SCRIPT_UNITS and cat[0] in 'LM':
-                script_members[scr].append((code, ch))
-                continue
+                if self.script_unit(scr, ch, units[scr]) is not None:
+                    script_members[scr].append((code, ch))
+                    continue
+                unplaced(self.name, ch)
             w, order = punct_group(ch)
             groups.setdefault(w, []).append(((order, code), code))
         self.place_scripts(groups, script_members, units)
