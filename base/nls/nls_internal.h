@@ -8,7 +8,7 @@
 
 namespace zunt::nls {
 
-inline constexpr uint16_t kCharsetCount = 93;
+inline constexpr uint16_t kCharsetCount = LI_CS_COUNT;
 
 // The definition of that number, or null when the number is out of range.
 inline const li_langdef* language_def(uint32_t n) noexcept {
@@ -34,9 +34,13 @@ inline uint32_t reference_to(const void* p) noexcept {
   return static_cast<uint32_t>(static_cast<const char*>(p) - definition_base());
 }
 
-// The current character-set definition of a handle (through cs_ref).
+// The current character-set definition of a handle (through cs_ref). A reference that
+// names no definition (a handle never set up, or overwritten) gives definition 0 rather
+// than an address outside the area.
 inline const li_csdef* handle_charset(const li_handle* h) noexcept {
-  return reinterpret_cast<const li_csdef*>(definition_base() + h->cs_ref);
+  const uint32_t ref = h->cs_ref;
+  if (ref % sizeof(li_csdef) != 0 || ref / sizeof(li_csdef) >= kCharsetCount) return lictbn[0];
+  return reinterpret_cast<const li_csdef*>(definition_base() + ref);
 }
 
 }  // namespace zunt::nls

@@ -245,6 +245,20 @@ TEST(NlsHandle, ReferencesAreOffsetsIntoTheDefinitionArea) {
   std::memcpy(&copy, bytes, sizeof copy);
   EXPECT_EQ(current(copy), a);
   EXPECT_EQ(lihcsn(&copy), a->cs_id);
+
+  // The definitions lie in one array from licbas[0], so every set has an offset; a
+  // reference that names none reads as definition 0.
+  for (uint16_t n = 0; n < LI_CS_COUNT; ++n) {
+    li_handle x = build("AMERICAN");
+    lipcset(n, &x);
+    EXPECT_EQ(current(x), lictbn[n]) << n;
+    EXPECT_EQ(lihcsn(&x), lictbn[n]->cs_id) << n;
+  }
+  li_handle bad = build("AMERICAN");
+  bad.cs_ref = 0xFFFFFFF0u;
+  EXPECT_EQ(lihcsn(&bad), 1);
+  bad.cs_ref = 3;
+  EXPECT_EQ(lihasc(&bad), 1);
 }
 
 TEST(NlsHandle, ComponentsOfASetting) {
