@@ -193,14 +193,14 @@ class Sort:
             latin = parse_weights(rules['latin'][0].split())
         self.elements = dict(latin)   # letter -> primary weight
         self.merges = {}              # letter -> (element, order)
-        for spec in rules.get('letters', [''])[0].split():
-            head, _, tail = spec.partition(':')
+        for item in rules.get('letters', [''])[0].split():
+            head, _, tail = item.partition(':')
             letter, _, w = head.partition('=')
             self.elements[letter] = int(w)
             for m in tail:
                 self.merges[m] = (letter, len(self.merges))
-        for spec in rules.get('merge', [''])[0].split():
-            a, _, b = spec.partition('>')
+        for item in rules.get('merge', [''])[0].split():
+            a, _, b = item.partition('>')
             self.merges[a] = (b, len(self.merges))
         self.sec_override = parse_weights(rules.get('secondary', [''])[0].split())
         self.script = rules.get('script', [None])[0]
