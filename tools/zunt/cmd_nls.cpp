@@ -57,15 +57,54 @@ std::string utf8(const char* text, uint16_t charset) {
 
 bool wants_help(int argc, char** argv) { return argc > 1 && std::strcmp(argv[1], "--help") == 0; }
 
+// The names of one language: days, abbreviated days, months, abbreviated months and words.
+int show_language(const char* name) {
+  int32_t nf = 0;
+  const uint16_t n = liplget(name, static_cast<int32_t>(std::strlen(name)), &nf);
+  if (nf) {
+    std::fprintf(stderr, "zunt langs: no language named '%s' (zunt langs lists them)\n", name);
+    return 1;
+  }
+  const li_langdef* l = liltbn[n];
+  const uint16_t set = l->lang_text_charset;
+  std::printf("%s (%s), texts in %s\n", l->lang_name, l->lang_abbrev, lictbn[set]->cs_name);
+  const struct {
+    const char* title;
+    const char* first;
+    int width, count;
+  } rows[] = {{"days", l->lang_day_names[0], 21, 7},
+              {"abbreviated days", l->lang_day_abbrevs[0], 11, 7},
+              {"months", l->lang_month_names[0], 21, 12},
+              {"abbreviated months", l->lang_month_abbrevs[0], 11, 12}};
+  for (const auto& r : rows) {
+    std::string line;
+    for (int k = 0; k < r.count; ++k) {
+      if (k > 0) line += ", ";
+      line += utf8(r.first + k * r.width, set);
+    }
+    std::printf("  %-19s %s\n", r.title, line.c_str());
+  }
+  std::printf("  %-19s %s / %s\n", "yes / no", utf8(l->lang_yes, set).c_str(), utf8(l->lang_no, set).c_str());
+  std::printf("  %-19s %s / %s\n", "eras", utf8(l->lang_ad, set).c_str(), utf8(l->lang_bc, set).c_str());
+  std::printf("  %-19s %s / %s\n", "halves of the day", utf8(l->lang_am, set).c_str(),
+              utf8(l->lang_pm, set).c_str());
+  std::printf("  %-19s territory %s, character set %s, sort %s\n", "defaults",
+              littbn[l->lang_territory]->terr_name, lictbn[l->lang_charset]->cs_name,
+              listab[l->lang_sort]->sort_name);
+  return 0;
+}
+
 int langs(int argc, char** argv) {
   if (wants_help(argc, argv)) {
     std::printf(
-        "usage: zunt langs\n"
+        "usage: zunt langs [NAME]\n"
         "Lists the built-in languages: number, name, abbreviation, default territory,\n"
-        "character set and sort, and the month names (shown in UTF-8).\n");
+        "character set and sort, and the month names (shown in UTF-8). With NAME (any\n"
+        "letter case) shows that language's day and month names and words.\n");
     return 0;
   }
-  if (argc > 1) return usage_error("langs", "takes no arguments (see zunt langs --help)");
+  if (argc > 2) return usage_error("langs", "takes at most one NAME (see zunt langs --help)");
+  if (argc == 2) return show_language(argv[1]);
   std::printf("%-3s %-21s %-5s %-21s %-15s %-16s %s\n", "no", "name", "abbr", "territory", "charset",
               "sort", "months");
   for (int i = 1; liltbn[i] != nullptr; ++i) {
@@ -165,7 +204,7 @@ void showcase() {
               utf8(h.currency, h.currency_charset).c_str(), h.date_format);
 }
 
-const Registrar langs_cmd(Command{"langs", "", "list the built-in languages", langs});
+const Registrar langs_cmd(Command{"langs", "[NAME]", "list the built-in languages, or show one", langs});
 const Registrar territories_cmd(Command{"territories", "", "list the built-in territories", territories});
 const Registrar sorts_cmd(Command{"sorts", "", "list the built-in linguistic sorts", sorts});
 const Registrar nls_showcase(ShowcaseSection{21, "Languages, territories and sorts", showcase});
