@@ -271,9 +271,11 @@ int unpack_int(int32_t n, int32_t* w, int* exp, int* first, int* end) {
 
 // Packs digits d[0..n) (any ints; normally 0..99, the first possibly carrying) with exponent
 // e of d[0]: leading zeros lower e, rounding up at the 21st digit when it is 51 or more.
+inline int32_t clamp_digit(int32_t v) { return v < 0 ? 0 : (v > 99 ? 99 : v); }
+
 void pack_words(bool neg, int e, const int32_t* d, int n, lnm_number* dst, int32_t* dstlen) {
   int lo = 0;
-  while (lo < n && d[lo] == 0) {
+  while (lo < n && clamp_digit(d[lo]) == 0) {
     ++lo;
     --e;
   }
@@ -282,19 +284,16 @@ void pack_words(bool neg, int e, const int32_t* d, int n, lnm_number* dst, int32
     return;
   }
   int hi = n;
-  while (d[hi - 1] == 0) --hi;
+  while (clamp_digit(d[hi - 1]) == 0) --hi;
   // r[0] is the spare digit in front for a rounding carry.
   uint8_t r[LNM_DIGITS + 1];
   int count = hi - lo;
   bool up = false;
   if (count > LNM_DIGITS) {
-    up = d[lo + LNM_DIGITS] >= 51;
+    up = clamp_digit(d[lo + LNM_DIGITS]) >= 51;
     count = LNM_DIGITS;
   }
-  for (int i = 0; i < count; ++i) {
-    int32_t v = d[lo + i];
-    r[1 + i] = static_cast<uint8_t>(v < 0 ? 0 : (v > 99 ? 99 : v));
-  }
+  for (int i = 0; i < count; ++i) r[1 + i] = static_cast<uint8_t>(clamp_digit(d[lo + i]));
   r[0] = 0;
   int start = 1;
   if (up) {

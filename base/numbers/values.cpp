@@ -354,7 +354,7 @@ ZUNT_API void lnmren(const void* fval, int32_t size, lnm_number* dst, int32_t* d
     store_inf(negative, dst, dstlen);
     return;
   }
-  if (pow100(E) > x) --E;
+  if (E >= kMinExp && pow100(E) > x) --E;
   if (E < kMinExp) {
     store_zero(dst, dstlen);
     return;

@@ -280,6 +280,8 @@ TEST(NumberValues, DoubleToNumber) {
       {1e125, dec("1e125")},
       {9.99999999999999e125, kPosInf},  // its 13 digits round up to 10^126
       {1e-130, dec("1e-130")},
+      {1e-200, kZero},  // far below the range: no power-of-100 lookup outside the table
+      {5e-324, kZero},
       {123.456e-100, dec("1.23456e-98")},
       {HUGE_VAL, kPosInf},
       {std::nan(""), kZero},
