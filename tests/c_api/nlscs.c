@@ -2,7 +2,6 @@
  * the record layout is the one the header declares, and the id lookup works. */
 #include <stddef.h>
 #include <string.h>
-
 #include <zunt/nlscs.h>
 
 int main(void) {

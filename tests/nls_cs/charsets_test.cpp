@@ -5,15 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "cs_test_util.h"
 #include "zunt/nlscs.h"
 
 namespace {
 
-const li_csdef* by_name(const char* name) {
-  for (const li_csdef* const* p = lictbn; *p; ++p)
-    if (std::strcmp((*p)->cs_name, name) == 0) return *p;
-  return nullptr;
-}
+using zunt::cstest::by_name;
 
 TEST(CharsetTable, NumbersNamesAndIds) {
   unsigned n = 0;
@@ -48,7 +45,9 @@ TEST(CharsetTable, LookupById) {
 
 namespace {
 
-uint16_t code_of(const char* set, unsigned byte) { return by_name(set)->cs_to_code[byte]; }
+uint16_t code_of(const char* set, unsigned byte) {
+  return by_name(set)->cs_to_code[byte];
+}
 
 TEST(InternalCode, AnchorsAndClasses) {
   // (set, byte, code): the anchors that sort data names, reached through real code pages.
@@ -71,8 +70,8 @@ TEST(InternalCode, AnchorsAndClasses) {
   struct Cls {
     uint16_t code, flags;
   };
-  const Cls cls[] = {{0, 0x20},   {9, 0x28},   {13, 0x28}, {14, 0x20}, {32, 0x88}, {33, 0x10},
-                     {48, 0x44},  {57, 0x44},  {65, 0x41}, {70, 0x41}, {71, 0x01}, {97, 0x42},
+  const Cls cls[] = {{0, 0x20},   {9, 0x28},   {13, 0x28},  {14, 0x20},  {32, 0x88}, {33, 0x10},
+                     {48, 0x44},  {57, 0x44},  {65, 0x41},  {70, 0x41},  {71, 0x01}, {97, 0x42},
                      {102, 0x42}, {103, 0x02}, {126, 0x10}, {127, 0x20}, {159, 0x28}};
   for (const Cls& c : cls) EXPECT_EQ(liclas[c.code], c.flags) << c.code;
   // Above 127 only upper, lower, punctuation or nothing, except code 159.
@@ -104,8 +103,8 @@ TEST(SingleByte, UsAsciiSimilarCharacters) {
   const struct {
     unsigned latin1;
     char ascii;
-  } rows[] = {{0xC0, 'A'}, {0xC1, 'A'}, {0xC2, 'A'}, {0xC3, '?'}, {0xC4, '?'}, {0xC7, 'C'},
-              {0xE7, 'c'}, {0xDD, 'Y'}, {0xFD, 'y'}, {0xFF, '?'}, {0xA1, '!'}, {0xAB, '<'},
+  } rows[] = {{0xC0, 'A'}, {0xC1, 'A'}, {0xC2, 'A'}, {0xC3, '?'}, {0xC4, '?'},  {0xC7, 'C'},
+              {0xE7, 'c'}, {0xDD, 'Y'}, {0xFD, 'y'}, {0xFF, '?'}, {0xA1, '!'},  {0xAB, '<'},
               {0xBB, '>'}, {0xA0, ' '}, {0xAD, '-'}, {0xA6, '|'}, {0xB4, '\''}, {0xA5, 'Y'},
               {0xA3, '?'}, {0xDF, '?'}, {0xFB, 'u'}, {0xEC, 'i'}};
   for (const auto& r : rows)
@@ -135,15 +134,15 @@ TEST(SingleByte, ReplacementBytes) {
     const char* set;
     uint8_t repl;
   } rows[] = {
-      {"WE8DEC", 0xBF},        {"WE8ISO8859P1", 0xBF},  {"EL8DEC", 0xBF},       {"TR8DEC", 0xBF},
-      {"WE8HP", 0xFC},         {"US8PC437", 0xFE},      {"WE8PC850", 0xFE},     {"EE8PC852", 0xFE},
-      {"TR8PC857", 0xFE},      {"WE8PC860", 0xFE},      {"IS8PC861", 0xFE},     {"N8PC865", 0xFE},
-      {"HU8CWI2", 0xFE},       {"EL8PC437S", 0xFE},     {"LT8PC774", 0xFE},     {"CDN8PC863", 0xFE},
-      {"WE8EBCDIC37", 0xAB},   {"WE8EBCDIC500", 0xAB},  {"WE8EBCDIC37C", 0xAB}, {"WE8EBCDIC500C", 0xAB},
-      {"D8EBCDIC273", 0xAB},   {"I8EBCDIC280", 0xAB},   {"DK8EBCDIC277", 0xAB}, {"S8EBCDIC278", 0xAB},
-      {"TH8TISEBCDIC", 0x6F},  {"EE8EBCDIC870", 0x6F},  {"EL8EBCDIC875", 0x6F}, {"AR8EBCDICX", 0x7B},
-      {"WE8MACROMAN8", 0xC0},  {"WE8MACROMAN8S", 0xC0}, {"US7ASCII", 0x3F},     {"CL8ISO8859P5", 0x3F},
-      {"TH8TISASCII", 0x3F},   {"AR8MSAWIN", 0x3F},     {"LT8PC772", 0x3F},     {"RU8PC866", 0x3F},
+      {"WE8DEC", 0xBF},       {"WE8ISO8859P1", 0xBF},  {"EL8DEC", 0xBF},       {"TR8DEC", 0xBF},
+      {"WE8HP", 0xFC},        {"US8PC437", 0xFE},      {"WE8PC850", 0xFE},     {"EE8PC852", 0xFE},
+      {"TR8PC857", 0xFE},     {"WE8PC860", 0xFE},      {"IS8PC861", 0xFE},     {"N8PC865", 0xFE},
+      {"HU8CWI2", 0xFE},      {"EL8PC437S", 0xFE},     {"LT8PC774", 0xFE},     {"CDN8PC863", 0xFE},
+      {"WE8EBCDIC37", 0xAB},  {"WE8EBCDIC500", 0xAB},  {"WE8EBCDIC37C", 0xAB}, {"WE8EBCDIC500C", 0xAB},
+      {"D8EBCDIC273", 0xAB},  {"I8EBCDIC280", 0xAB},   {"DK8EBCDIC277", 0xAB}, {"S8EBCDIC278", 0xAB},
+      {"TH8TISEBCDIC", 0x6F}, {"EE8EBCDIC870", 0x6F},  {"EL8EBCDIC875", 0x6F}, {"AR8EBCDICX", 0x7B},
+      {"WE8MACROMAN8", 0xC0}, {"WE8MACROMAN8S", 0xC0}, {"US7ASCII", 0x3F},     {"CL8ISO8859P5", 0x3F},
+      {"TH8TISASCII", 0x3F},  {"AR8MSAWIN", 0x3F},     {"LT8PC772", 0x3F},     {"RU8PC866", 0x3F},
   };
   for (const auto& r : rows) {
     const li_csdef* cs = by_name(r.set);

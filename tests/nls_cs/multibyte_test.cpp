@@ -9,15 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "cs_test_util.h"
 #include "zunt/nlscs.h"
 
 namespace {
 
-const li_csdef* by_name(const char* name) {
-  for (const li_csdef* const* p = lictbn; *p; ++p)
-    if (std::strcmp((*p)->cs_name, name) == 0) return *p;
-  return nullptr;
-}
+using zunt::cstest::by_name;
 
 // The class-tree walk: from the root, one byte per level until a node without children.
 uint16_t leaf_word(const li_csdef* cs, const uint8_t* p) {
@@ -153,10 +150,10 @@ TEST(Multibyte, ClassTreesAndCaseDeltasAgreeWithIconv) {
     bool host;
   };
   const Oracle oracles[] = {
-      {"JA16EUC", "EUC-JP", false},       {"JA16SJIS", "IBM943", false},
-      {"KO16KSC5601", "EUC-KR", false},   {"ZHS16CGB231280", "EUC-CN", false},
-      {"JA16EBCDIC930", "IBM930", true},  {"JA16DBCS", "IBM939", true},
-      {"KO16DBCS", "IBM933", true},       {"JA16TSTSET", "IBM930", true},
+      {"JA16EUC", "EUC-JP", false},      {"JA16SJIS", "IBM943", false},
+      {"KO16KSC5601", "EUC-KR", false},  {"ZHS16CGB231280", "EUC-CN", false},
+      {"JA16EBCDIC930", "IBM930", true}, {"JA16DBCS", "IBM939", true},
+      {"KO16DBCS", "IBM933", true},      {"JA16TSTSET", "IBM930", true},
   };
   for (const Oracle& o : oracles) {
     const li_csdef* cs = by_name(o.set);
@@ -210,8 +207,7 @@ TEST(Multibyte, FourByteCodesWalkFourLevels) {
   const li_csdef* cs = by_name("ZHT32EUC");
   // Plane 2 behind 8E A2; plane 1 as two bytes.
   uint16_t plane2 = leaf_of_code(cs, 0x8EA2A1A1, 4);
-  EXPECT_EQ(plane2 & (LI_MBL_ALPHA | LI_MBL_WIDE | LI_MBL_PRINT),
-            LI_MBL_ALPHA | LI_MBL_WIDE | LI_MBL_PRINT);
+  EXPECT_EQ(plane2 & (LI_MBL_ALPHA | LI_MBL_WIDE | LI_MBL_PRINT), LI_MBL_ALPHA | LI_MBL_WIDE | LI_MBL_PRINT);
   EXPECT_NE(leaf_of_code(cs, 0xC4A1, 2), 0);
   EXPECT_EQ(leaf_of_code(cs, 0x8EA3A1A1, 4), 0);  // a plane the set does not use
   EXPECT_EQ(leaf_of_code(cs, 0xA1A1, 2) & (LI_MBL_SPACE | LI_MBL_BLANK), LI_MBL_SPACE | LI_MBL_BLANK);
@@ -246,13 +242,12 @@ TEST(Multibyte, WideForms) {
     uint32_t wide;
   };
   const Row rows[] = {
-      {"JA16SJIS", 0x20, 0x8140}, {"JA16SJIS", 0x21, 0x8149}, {"JA16SJIS", 0x41, 0x8260},
-      {"JA16SJIS", 0x5C, 0x815F}, {"JA16SJIS", 0x7E, 0x8160}, {"JA16EUC", 0x41, 0xA3C1},
-      {"JA16EUC", 0x20, 0xA1A1},  {"JA16EUC", 0x7E, 0xA1C1},  {"JA16VMS", 0x61, 0xA3E1},
-      {"KO16KSC5601", 0x41, 0xA3C1}, {"ZHS16CGB231280", 0x31, 0xA3B1},
-      {"ZHT16BIG5", 0x20, 0xA140}, {"ZHT32EUC", 0x20, 0xA1A1},
-      {"JA16DBCS", 0xC1, 0x42C1}, {"JA16DBCS", 0x40, 0x4040}, {"KO16DBCS", 0xC1, 0x42C1},
-      {"JA16EBCDIC930", 0x40, 0x4040}, {"JA16TSTSET", 0x41, 0x42C1},
+      {"JA16SJIS", 0x20, 0x8140},    {"JA16SJIS", 0x21, 0x8149},       {"JA16SJIS", 0x41, 0x8260},
+      {"JA16SJIS", 0x5C, 0x815F},    {"JA16SJIS", 0x7E, 0x8160},       {"JA16EUC", 0x41, 0xA3C1},
+      {"JA16EUC", 0x20, 0xA1A1},     {"JA16EUC", 0x7E, 0xA1C1},        {"JA16VMS", 0x61, 0xA3E1},
+      {"KO16KSC5601", 0x41, 0xA3C1}, {"ZHS16CGB231280", 0x31, 0xA3B1}, {"ZHT16BIG5", 0x20, 0xA140},
+      {"ZHT32EUC", 0x20, 0xA1A1},    {"JA16DBCS", 0xC1, 0x42C1},       {"JA16DBCS", 0x40, 0x4040},
+      {"KO16DBCS", 0xC1, 0x42C1},    {"JA16EBCDIC930", 0x40, 0x4040},  {"JA16TSTSET", 0x41, 0x42C1},
       {"JA16TSTSET2", 0x41, 0xC1C1},
   };
   for (const Row& r : rows) {
@@ -266,8 +261,8 @@ TEST(Multibyte, WideForms) {
   const struct {
     const char* set;
     uint8_t first, last;
-  } ranges[] = {{"JA16EUC", 0x20, 0x7F},     {"ZHT32SOPS", 0x20, 0x7F}, {"JA16TSTSET2", 0x20, 0x7E},
-                {"JA16DBCS", 0x40, 0xFF},    {"KO16DBCS", 0x40, 0xFF},  {"ZHT16DBT", 0, 0}};
+  } ranges[] = {{"JA16EUC", 0x20, 0x7F},  {"ZHT32SOPS", 0x20, 0x7F}, {"JA16TSTSET2", 0x20, 0x7E},
+                {"JA16DBCS", 0x40, 0xFF}, {"KO16DBCS", 0x40, 0xFF},  {"ZHT16DBT", 0, 0}};
   for (const auto& r : ranges) {
     EXPECT_EQ(by_name(r.set)->cs_wide_first, r.first) << r.set;
     EXPECT_EQ(by_name(r.set)->cs_wide_last, r.last) << r.set;
@@ -294,9 +289,9 @@ TEST(Multibyte, WideForms) {
     const char* set;
     const char* iconv_name;
     bool host;
-  } oracles[] = {{"JA16EUC", "EUC-JP", false}, {"JA16SJIS", "IBM943", false},
+  } oracles[] = {{"JA16EUC", "EUC-JP", false},     {"JA16SJIS", "IBM943", false},
                  {"KO16KSC5601", "EUC-KR", false}, {"ZHS16CGB231280", "EUC-CN", false},
-                 {"JA16DBCS", "IBM939", true}, {"KO16DBCS", "IBM933", true}};
+                 {"JA16DBCS", "IBM939", true},     {"KO16DBCS", "IBM933", true}};
   for (const auto& o : oracles) {
     const li_csdef* cs = by_name(o.set);
     Decoder dec(o.iconv_name);

@@ -11,15 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "cs_test_util.h"
 #include "zunt/nlscs.h"
 
 namespace {
 
-const li_csdef* by_name(const char* name) {
-  for (const li_csdef* const* p = lictbn; *p; ++p)
-    if (std::strcmp((*p)->cs_name, name) == 0) return *p;
-  return nullptr;
-}
+using zunt::cstest::by_name;
 
 // Unicode scalar of each internal code, from the source table the data is generated from.
 const std::map<unsigned, long>& code_unicode() {
@@ -64,37 +61,60 @@ struct Oracle {
 
 const std::vector<Oracle>& oracles() {
   static const std::vector<Oracle> v = {
-      {"US7ASCII", "ASCII", {}},            {"WE8DEC", "DEC-MCS", {}},
-      {"WE8HP", "HP-ROMAN8", {}},           {"US8PC437", "IBM437", {}},
-      {"WE8PC850", "IBM850", {}},           {"RU8PC855", "IBM855", {}},
-      {"EE8PC852", "IBM852", {}},           {"RU8PC866", "IBM866", {}},
-      {"TR8PC857", "IBM857", {}},           {"WE8PC860", "IBM860", {}},
-      {"IS8PC861", "IBM861", {}},           {"N8PC865", "IBM865", {}},
-      {"CDN8PC863", "IBM863", {}},          {"HU8CWI2", "CWI", {}},
-      {"LT8PC772", "CP772", {}},            {"LT8PC774", "CP774", {}},
-      {"EL8PC437S", "CP737", {}},           {"WE8EBCDIC37", "IBM037", {}},
-      {"WE8EBCDIC37C", "IBM037", {}},       {"WE8EBCDIC500", "IBM500", {}},
-      {"WE8EBCDIC500C", "IBM500", {}},      {"D8EBCDIC273", "IBM273", {}},
-      {"I8EBCDIC280", "IBM280", {}},        {"DK8EBCDIC277", "IBM277", {}},
+      {"US7ASCII", "ASCII", {}},
+      {"WE8DEC", "DEC-MCS", {}},
+      {"WE8HP", "HP-ROMAN8", {}},
+      {"US8PC437", "IBM437", {}},
+      {"WE8PC850", "IBM850", {}},
+      {"RU8PC855", "IBM855", {}},
+      {"EE8PC852", "IBM852", {}},
+      {"RU8PC866", "IBM866", {}},
+      {"TR8PC857", "IBM857", {}},
+      {"WE8PC860", "IBM860", {}},
+      {"IS8PC861", "IBM861", {}},
+      {"N8PC865", "IBM865", {}},
+      {"CDN8PC863", "IBM863", {}},
+      {"HU8CWI2", "CWI", {}},
+      {"LT8PC772", "CP772", {}},
+      {"LT8PC774", "CP774", {}},
+      {"EL8PC437S", "CP737", {}},
+      {"WE8EBCDIC37", "IBM037", {}},
+      {"WE8EBCDIC37C", "IBM037", {}},
+      {"WE8EBCDIC500", "IBM500", {}},
+      {"WE8EBCDIC500C", "IBM500", {}},
+      {"D8EBCDIC273", "IBM273", {}},
+      {"I8EBCDIC280", "IBM280", {}},
+      {"DK8EBCDIC277", "IBM277", {}},
       {"S8EBCDIC278", "IBM278", {0x71, 0xE0}},
-      {"EE8EBCDIC870", "IBM870", {0xB0}},   {"EL8EBCDIC875", "IBM875", {0x6A, 0x74, 0xDD}},
-      {"AR8EBCDICX", "IBM420", {}},         {"D7DEC", "DIN_66003", {}},
-      {"F7DEC", "NF_Z_62-010_1973", {}},    {"E7DEC", "ES", {}},
-      {"I7DEC", "IT", {}},                  {"SF7ASCII", "SEN_850200_B", {}},
-      {"S7DEC", "SEN_850200_C", {0x24}},    {"SF7DEC", "SEN_850200_C", {0x24, 0x40}},
+      {"EE8EBCDIC870", "IBM870", {0xB0}},
+      {"EL8EBCDIC875", "IBM875", {0x6A, 0x74, 0xDD}},
+      {"AR8EBCDICX", "IBM420", {}},
+      {"D7DEC", "DIN_66003", {}},
+      {"F7DEC", "NF_Z_62-010_1973", {}},
+      {"E7DEC", "ES", {}},
+      {"I7DEC", "IT", {}},
+      {"SF7ASCII", "SEN_850200_B", {}},
+      {"S7DEC", "SEN_850200_C", {0x24}},
+      {"SF7DEC", "SEN_850200_C", {0x24, 0x40}},
       {"NDK7DEC", "NS_4551-1", {0x40, 0x5E, 0x60, 0x7E}},
-      {"WE8ISO8859P1", "ISO-8859-1", {}},   {"EE8ISO8859P2", "ISO-8859-2", {}},
-      {"SE8ISO8859P3", "ISO-8859-3", {}},   {"NEE8ISO8859P4", "ISO-8859-4", {}},
-      {"CL8ISO8859P5", "ISO-8859-5", {}},   {"AR8ISO8859P6", "ISO-8859-6", {}},
+      {"WE8ISO8859P1", "ISO-8859-1", {}},
+      {"EE8ISO8859P2", "ISO-8859-2", {}},
+      {"SE8ISO8859P3", "ISO-8859-3", {}},
+      {"NEE8ISO8859P4", "ISO-8859-4", {}},
+      {"CL8ISO8859P5", "ISO-8859-5", {}},
+      {"AR8ISO8859P6", "ISO-8859-6", {}},
       {"EL8ISO8859P7", "ISO-8859-7", {0xA4, 0xA5, 0xAA}},
       {"IW8ISO8859P8", "ISO-8859-8", {0xFD, 0xFE}},
-      {"WE8ISO8859P9", "ISO-8859-9", {}},   {"TR8ISO8859P9", "ISO-8859-9", {}},
-      {"NE8ISO8859P10", "ISO-8859-10", {}}, {"TH8TISASCII", "TIS-620", {}},
+      {"WE8ISO8859P9", "ISO-8859-9", {}},
+      {"TR8ISO8859P9", "ISO-8859-9", {}},
+      {"NE8ISO8859P10", "ISO-8859-10", {}},
+      {"TH8TISASCII", "TIS-620", {}},
       {"AR7ASMO449PLUS", "ASMO_449", {}},
       {"AR8MSAWIN", "CP1256", {0x80, 0x8A, 0x8F, 0x98, 0x9A, 0x9F, 0xAA, 0xC0, 0xFF}},
       {"WE8MACROMAN8", "MACINTOSH", {0xC6, 0xDB, 0xF0}},
       {"WE8MACROMAN8S", "MACINTOSH", {0xC6, 0xDB, 0xF0}},
-      {"EE8MSWIN1250", "CP1250", {0x80}},   {"CL8MSWIN1251", "CP1251", {0x88}},
+      {"EE8MSWIN1250", "CP1250", {0x80}},
+      {"CL8MSWIN1251", "CP1251", {0x88}},
       {"CL8MSWINDOW31", "CP1251", {0x88}},
   };
   return v;
@@ -107,9 +127,8 @@ TEST(SingleByteData, EveryByteMapsToItsCharacterAndBack) {
     const li_csdef* cs = by_name(o.set);
     ASSERT_NE(cs, nullptr) << o.set;
     // The seven-bit sets are checked on their 128 bytes.
-    static const char* const kSeven[] = {"US7ASCII", "D7DEC", "F7DEC", "E7DEC", "I7DEC",
-                                         "SF7ASCII", "S7DEC", "SF7DEC", "NDK7DEC",
-                                         "AR7ASMO449PLUS"};
+    static const char* const kSeven[] = {"US7ASCII", "D7DEC", "F7DEC",  "E7DEC",   "I7DEC",
+                                         "SF7ASCII", "S7DEC", "SF7DEC", "NDK7DEC", "AR7ASMO449PLUS"};
     bool seven = false;
     for (const char* n : kSeven) seven |= std::strcmp(n, o.set) == 0;
     unsigned limit = seven ? 128 : 256;

@@ -58,16 +58,11 @@ def read_map(name):
     t = {}
     with open(os.path.join(SRC, "charsets", name + ".map")) as f:
         for line in f:
+            if line.startswith("#"):
+                continue
             b, u = line.split()
             t[int(b, 16)] = int(u, 16)
     return t
-
-
-# Source map of each single-byte set (sets that share a page share its file).
-def map_name(name):
-    if name == "US7ASCII":
-        return None
-    return name
 
 
 def simple_upper(u):

@@ -19,7 +19,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cs_sources import charmap_dir  # noqa: E402
+from cs_sources import charmap_dir, write_outputs  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 OUT = os.path.join(ROOT, "base", "data", "src", "charsets", "mb")
@@ -199,11 +199,39 @@ def build():
     return out
 
 
+ORIGIN = {
+    "JIS0208.mb": "glibc charmap EUC-JP, two-byte JIS X 0208 codes",
+    "JISKANA.mb": "glibc charmap EUC-JP, half-width katakana behind 8E",
+    "IBM943.mb": "glibc iconv IBM943, two-byte codes",
+    "HOSTJA.mb": "glibc iconv IBM930, double-byte codes",
+    "HOSTKO.mb": "glibc iconv IBM933, double-byte codes",
+    "KSC5601.mb": "glibc charmap EUC-KR",
+    "GB2312.mb": "glibc charmap GB2312",
+    "CNS11643.mb": "ICU ibm-964_P110-1999, plane 1 in two bytes and planes 1-2 behind 8E",
+    "BIG5.mb": "ICU ibm-950_P110-1999",
+    "IBM939.sb": "glibc iconv IBM939, single bytes",
+    "IBM930.sb": "glibc iconv IBM930, single bytes",
+    "IBM933.sb": "glibc iconv IBM933, single bytes",
+    "IBM943.wide": "glibc iconv IBM943, encoded full-width forms",
+    "EUCJP.wide": "glibc iconv EUC-JP, encoded full-width forms",
+    "HOSTJA.wide": "glibc iconv IBM930, encoded full-width forms",
+    "HOSTKO.wide": "glibc iconv IBM933, encoded full-width forms",
+    "KSC5601.wide": "glibc iconv EUC-KR, encoded full-width forms",
+    "GB2312.wide": "glibc iconv EUC-CN, encoded full-width forms",
+    "CNS11643.wide": "ICU ibm-964_P110-1999, encoded full-width forms",
+    "BIG5.wide": "ICU ibm-950_P110-1999, encoded full-width forms",
+}
+
+
 def render(name, table):
-    width = 2 if name.endswith(".sb") else 0
+    return ("# %s: %s; extracted by tools/gen/cs_mbsources.py, do not edit\n" %
+            (name, ORIGIN[name])) + render_body(name, table)
+
+
+def render_body(name, table):
     if name.endswith(".wide"):
         return "".join("%04X %X\n" % (u, table[u]) for u in sorted(table))
-    if width:
+    if name.endswith(".sb"):
         return "".join("%02X %04X\n" % (b, table[b]) for b in sorted(table))
     # Runs of consecutive codes with consecutive scalars are one line: code, scalar, count.
     lines = []
@@ -223,20 +251,8 @@ def render(name, table):
 
 
 def main():
-    check = "--check" in sys.argv
-    os.makedirs(OUT, exist_ok=True)
-    bad = 0
-    for name, table in sorted(build().items()):
-        text = render(name, table)
-        path = os.path.join(OUT, name)
-        if check:
-            if not os.path.exists(path) or open(path).read() != text:
-                print("differs:", name)
-                bad = 1
-        else:
-            with open(path, "w") as f:
-                f.write(text)
-    return bad
+    files = {name: render(name, table) for name, table in build().items()}
+    return write_outputs(OUT, files, "--check" in sys.argv)
 
 
 if __name__ == "__main__":

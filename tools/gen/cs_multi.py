@@ -20,6 +20,8 @@ def read_mb(name):
     t = {}
     with open(os.path.join(MB, name + ".mb")) as f:
         for line in f:
+            if line.startswith("#"):
+                continue
             p = line.split()
             c, u = int(p[0], 16), int(p[1], 16)
             n = int(p[2]) if len(p) > 2 else 1
@@ -32,6 +34,8 @@ def read_pairs(name):
     t = {}
     with open(os.path.join(MB, name)) as f:
         for line in f:
+            if line.startswith("#"):
+                continue
             a, b = line.split()
             t[int(a, 16)] = int(b, 16)
     return t
@@ -336,6 +340,8 @@ def dec_mcs():
     t = {}
     with open(os.path.join(MB, "..", "WE8DEC.map")) as f:
         for line in f:
+            if line.startswith("#"):
+                continue
             b, u = line.split()
             t[int(b, 16)] = int(u, 16)
     return t

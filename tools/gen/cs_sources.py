@@ -3,8 +3,9 @@
 sources installed on this machine (glibc charmaps, ICU uconv, Python codecs) and writes them,
 with the corrections each set needs, as compact mapping files into base/data/src/charsets/.
 
-Each output file <NAME>.map holds one line per defined byte: two hex digits, a space and the
-Unicode scalar in hex. Bytes without a line have no character. The files are committed, so
+Each output file <NAME>.map starts with a comment line naming its source and holds one line
+per defined byte: two hex digits, a space and the Unicode scalar in hex. Bytes without a line
+have no character. The files are committed, so
 tools/gen/charsets.py never needs the sources; rerun this script only to refresh them.
 
 usage: tools/gen/cs_sources.py [--check]   (--check compares instead of writing)
@@ -238,27 +239,84 @@ def el8dec(dec_mcs):
     return t
 
 
-def render(table):
-    return "".join("%02X %04X\n" % (b, table[b]) for b in sorted(table))
+# Where each mapping file comes from, written as its first line.
+ORIGIN = {
+    "WE8DEC": "glibc charmap DEC-MCS", "WE8HP": "glibc charmap HP-ROMAN8",
+    "US8PC437": "glibc charmap IBM437", "WE8EBCDIC37": "glibc charmap IBM037",
+    "WE8EBCDIC500": "glibc charmap IBM500", "WE8PC850": "glibc charmap IBM850",
+    "D7DEC": "glibc charmap DIN_66003", "F7DEC": "glibc charmap NF_Z_62-010_1973",
+    "S7DEC": "glibc charmap SEN_850200_C with 24 as the dollar sign (DEC Swedish)",
+    "E7DEC": "glibc charmap ES", "SF7ASCII": "glibc charmap SEN_850200_B",
+    "NDK7DEC": "glibc charmap NS_4551-1 with 40, 5E, 60, 7E as in DEC Norwegian/Danish",
+    "I7DEC": "glibc charmap IT", "NL7DEC": "DEC Dutch replacement set",
+    "CH7DEC": "DEC Swiss replacement set",
+    "SF7DEC": "glibc charmap SEN_850200_C with 24 and 40 as in ASCII (DEC Finnish)",
+    "TR7DEC": "DEC Turkish 7-bit set",
+    "WE8ISO8859P1": "glibc charmap ISO-8859-1", "EE8ISO8859P2": "glibc charmap ISO-8859-2",
+    "SE8ISO8859P3": "glibc charmap ISO-8859-3", "NEE8ISO8859P4": "glibc charmap ISO-8859-4",
+    "CL8ISO8859P5": "glibc charmap ISO-8859-5", "AR8ISO8859P6": "glibc charmap ISO-8859-6",
+    "EL8ISO8859P7": "glibc charmap ISO-8859-7 without A4, A5, AA (1987 edition)",
+    "IW8ISO8859P8": "glibc charmap ISO-8859-8 without FD, FE (1988 edition)",
+    "WE8ISO8859P9": "glibc charmap ISO-8859-9", "NE8ISO8859P10": "glibc charmap ISO-8859-10",
+    "TH8TISASCII": "glibc charmap TIS-620", "TH8TISEBCDIC": "ICU ibm-838_P100-1995",
+    "AR8ASMO708PLUS": "glibc charmap ISO-8859-6 with the isolated lam-alef ligatures",
+    "AR7ASMO449PLUS": "glibc charmap ASMO_449", "AR8EBCDICX": "glibc charmap IBM420",
+    "EL8DEC": "DEC-MCS with the DEC Greek supplemental set in C0-FF",
+    "TR8DEC": "DEC-MCS with the DEC Turkish supplemental positions",
+    "WE8EBCDIC37C": "glibc charmap IBM037", "WE8EBCDIC500C": "glibc charmap IBM500",
+    "RU8PC855": "glibc charmap IBM855",
+    "WE8MACROMAN8": "glibc charmap MACINTOSH with DB as the currency sign (before 1998), "
+                    "F0 U+F8FF, C6 U+2206",
+    "WE8MACROMAN8S": "as WE8MACROMAN8", "TR8ISO8859P9": "glibc charmap ISO-8859-9",
+    "AR8ASMO8X": "glibc charmap ISO-8859-6 with shaped glyphs in the free positions",
+    "EEC8EUROPA3": "no published table: ISO-8859-1", "EE8PC852": "glibc charmap IBM852",
+    "RU8PC866": "glibc charmap IBM866", "RU8BESTA": "no published table: ISO-8859-5",
+    "TR8PC857": "glibc charmap IBM857", "CL8MSWINDOW31": "glibc charmap CP1251 without 88",
+    "WE8PC860": "glibc charmap IBM860", "IS8PC861": "glibc charmap IBM861",
+    "EE8MSWIN1250": "glibc charmap CP1250 without 80", "CL8MSWIN1251": "glibc charmap CP1251 without 88",
+    "D8EBCDIC273": "glibc charmap IBM273", "I8EBCDIC280": "glibc charmap IBM280",
+    "DK8EBCDIC277": "glibc charmap IBM277", "S8EBCDIC278": "ICU ibm-278_P100-1995",
+    "EE8EBCDIC870": "ICU ibm-870_P100-1995", "N8PC865": "glibc charmap IBM865",
+    "HU8CWI2": "glibc charmap CWI", "EL8PC437S": "glibc charmap CP737",
+    "EL8EBCDIC875": "ICU ibm-875_P100-1995", "LT8PC772": "glibc charmap CP772",
+    "LT8PC774": "glibc charmap CP774", "CDN8PC863": "glibc charmap IBM863",
+    "AR8ADOS710T": "as AR8ASMO708PLUS (no published table)",
+    "AR8ADOS720T": "ICU ibm-720_P100-1997", "AR8ADOS720": "ICU ibm-720_P100-1997",
+    "AR8MSAWIN": "glibc charmap CP1256 without the 1998 additions",
+    "AR8ARABICMAC": "Python codec mac_arabic", "AR8ARABICMACS": "Python codec mac_arabic",
+}
+for _n in ("AR8ADOS710", "AR8NAFITHA711", "AR8SAKHR707", "AR8MUSSAD768", "AR8APTEC715",
+           "AR8NAFITHA721", "AR8SAKHR706"):
+    ORIGIN[_n] = "no published table: ISO-8859-6 (ASMO 708)"
 
 
-def main():
-    check = "--check" in sys.argv
-    sets = build()
+def render(name, table):
+    head = "# %s: %s; extracted by tools/gen/cs_sources.py, do not edit\n" % (name, ORIGIN[name])
+    return head + "".join("%02X %04X\n" % (b, table[b]) for b in sorted(table))
+
+
+def write_outputs(outdir, files, check):
+    """Writes {file name: text} into outdir, or with check compares and lists the files that
+    differ. Returns 1 when a file differs."""
     bad = 0
-    os.makedirs(OUT, exist_ok=True)
-    for name in sorted(sets):
-        text = render(sets[name])
-        path = os.path.join(OUT, name + ".map")
+    os.makedirs(outdir, exist_ok=True)
+    for name in sorted(files):
+        path = os.path.join(outdir, name)
         if check:
-            old = open(path).read() if os.path.exists(path) else None
-            if old != text:
+            old = open(path, encoding="utf-8").read() if os.path.exists(path) else None
+            if old != files[name]:
                 print("differs:", name)
                 bad = 1
         else:
-            with open(path, "w") as f:
-                f.write(text)
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(files[name])
     return bad
+
+
+def main():
+    sets = build()
+    files = {name + ".map": render(name, table) for name, table in sets.items()}
+    return write_outputs(OUT, files, "--check" in sys.argv)
 
 
 if __name__ == "__main__":

@@ -1,9 +1,10 @@
 // "zunt charsets": the built-in character sets (number, id, name, kind, bytes per character),
 // or the details of one set.
+#include <strings.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "command.h"
 #include "zunt/nlscs.h"
@@ -22,7 +23,9 @@ void print_row(unsigned number, const li_csdef* cs) {
   std::printf("%3u %4u  %-16s %-28s %u\n", number, cs->cs_id, cs->cs_name, kind(cs), cs->cs_max_bytes);
 }
 
-void print_header() { std::printf("  # id    name             kind                         max bytes\n"); }
+void print_header() {
+  std::printf("  # id    name             kind                         max bytes\n");
+}
 
 void print_details(unsigned number, const li_csdef* cs) {
   print_header();
@@ -46,12 +49,10 @@ void print_details(unsigned number, const li_csdef* cs) {
     for (unsigned b = 0; b < 256; ++b) leads += (cs->cs_lead_attrs[b] & LI_MBA_TRAIL) != 0;
     std::printf("lead bytes %u", leads);
     if (cs->cs_wide_forms)
-      std::printf(", wide forms of 0x%02X-0x%02X (\"A\" is 0x%X)", cs->cs_wide_first,
-                  cs->cs_wide_last,
-                  cs->cs_wide_first <= 'A' && 'A' <= cs->cs_wide_last
-                      ? cs->cs_wide_forms['A']
-                      : 0u);
-    if (cs->cs_shift_out) std::printf(", shift out 0x%02X, shift in 0x%02X", cs->cs_shift_out, cs->cs_shift_in);
+      std::printf(", wide forms of 0x%02X-0x%02X (\"A\" is 0x%X)", cs->cs_wide_first, cs->cs_wide_last,
+                  cs->cs_wide_first <= 'A' && 'A' <= cs->cs_wide_last ? cs->cs_wide_forms['A'] : 0u);
+    if (cs->cs_shift_out)
+      std::printf(", shift out 0x%02X, shift in 0x%02X", cs->cs_shift_out, cs->cs_shift_in);
     std::printf("\n");
   }
 }
@@ -79,8 +80,8 @@ int run(int argc, char** argv) {
 
 void showcase() {
   print_header();
-  const char* names[] = {"US7ASCII", "WE8ISO8859P1", "WE8EBCDIC37", "AR8ASMO708PLUS", "JA16SJIS",
-                         "ZHT32EUC", "JA16DBCS"};
+  const char* names[] = {"US7ASCII", "WE8ISO8859P1", "WE8EBCDIC37", "AR8ASMO708PLUS",
+                         "JA16SJIS", "ZHT32EUC",     "JA16DBCS"};
   for (const char* n : names)
     for (unsigned i = 0; lictbn[i]; ++i)
       if (std::strcmp(lictbn[i]->cs_name, n) == 0) print_row(i, lictbn[i]);

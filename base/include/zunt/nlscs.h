@@ -34,14 +34,14 @@ ZUNT_BEGIN_DECLS
 #define LI_CS_COUNT 93     /* built-in character-set definitions */
 
 /* Class flags of an internal code (liclas). */
-#define LI_CL_UPPER 0x01 /* upper-case letter */
-#define LI_CL_LOWER 0x02 /* lower-case letter */
-#define LI_CL_DIGIT 0x04 /* decimal digit */
-#define LI_CL_SPACE 0x08 /* white space */
-#define LI_CL_PUNCT 0x10 /* punctuation and symbols */
-#define LI_CL_CNTRL 0x20 /* control */
+#define LI_CL_UPPER 0x01  /* upper-case letter */
+#define LI_CL_LOWER 0x02  /* lower-case letter */
+#define LI_CL_DIGIT 0x04  /* decimal digit */
+#define LI_CL_SPACE 0x08  /* white space */
+#define LI_CL_PUNCT 0x10  /* punctuation and symbols */
+#define LI_CL_CNTRL 0x20  /* control */
 #define LI_CL_XDIGIT 0x40 /* hexadecimal digit */
-#define LI_CL_BLANK 0x80 /* the space character itself */
+#define LI_CL_BLANK 0x80  /* the space character itself */
 
 /* cs_flags */
 #define LI_CSF_SINGLE 0x01 /* single-byte set */
@@ -55,17 +55,17 @@ ZUNT_BEGIN_DECLS
 #define LI_CSA_LIGATURES 0x02 /* the set has ligatures */
 
 /* Attribute words of a multibyte set (cs_lead_attrs, cs_shift_attrs), one per byte value. */
-#define LI_MBA_TRAIL 0x0003  /* number of bytes that follow this lead byte */
-#define LI_MBA_UPPER 0x0004  /* upper-case letter (single-byte character) */
-#define LI_MBA_LOWER 0x0008  /* lower-case letter */
-#define LI_MBA_DIGIT 0x0010  /* decimal digit */
-#define LI_MBA_SPACE 0x0020  /* white space */
-#define LI_MBA_PUNCT 0x0040  /* punctuation */
-#define LI_MBA_ALPHA 0x0080  /* alphabetic */
-#define LI_MBA_XDIGIT 0x0100 /* hexadecimal digit */
-#define LI_MBA_BLANK 0x0200  /* blank */
+#define LI_MBA_TRAIL 0x0003   /* number of bytes that follow this lead byte */
+#define LI_MBA_UPPER 0x0004   /* upper-case letter (single-byte character) */
+#define LI_MBA_LOWER 0x0008   /* lower-case letter */
+#define LI_MBA_DIGIT 0x0010   /* decimal digit */
+#define LI_MBA_SPACE 0x0020   /* white space */
+#define LI_MBA_PUNCT 0x0040   /* punctuation */
+#define LI_MBA_ALPHA 0x0080   /* alphabetic */
+#define LI_MBA_XDIGIT 0x0100  /* hexadecimal digit */
+#define LI_MBA_BLANK 0x0200   /* blank */
 #define LI_MBA_PRINTSP 0x0400 /* printable but not graphic (the space characters that print) */
-#define LI_MBA_CNTRL 0x0800  /* control */
+#define LI_MBA_CNTRL 0x0800   /* control */
 
 /* Leaf words of the class tree (multibyte characters). */
 #define LI_MBL_CASE 0x000F   /* index into cs_mb_upper_delta / cs_mb_lower_delta */
@@ -85,10 +85,10 @@ ZUNT_BEGIN_DECLS
  * leaves[last byte & (mask | 3)] is the character's leaf word. The built-in roots have mask
  * 0xFC, so every byte value selects its own entry. */
 typedef struct li_cstree {
-  uint32_t inner;                            /* nonzero for an inner node (one with children) */
-  uint16_t mask;                             /* index mask; the index is byte & (mask | 3) */
-  const uint16_t* leaves;                    /* leaf words of a node without children */
-  const struct li_cstree* const* children;   /* child nodes of an inner node */
+  uint32_t inner;                          /* nonzero for an inner node (one with children) */
+  uint16_t mask;                           /* index mask; the index is byte & (mask | 3) */
+  const uint16_t* leaves;                  /* leaf words of a node without children */
+  const struct li_cstree* const* children; /* child nodes of an inner node */
 } li_cstree;
 
 /* A character-set definition. Fields that do not apply to the kind of set are zero. */
