@@ -218,9 +218,9 @@ typedef struct li_handle {
 } li_handle;
 
 /* Resolving references: the address stored in the field a reference points at. */
-#define LI_HANDLE_REF(ref) (*(const void* const*)((const char*)licbas[0] + (ref)))
+#define LI_HANDLE_REF(ref) (*(const void* const*)(const void*)((const char*)licbas[0] + (ref)))
 /* The current character-set definition of a handle. */
-#define LI_HANDLE_CSDEF(h) ((const li_csdef*)((const char*)licbas[0] + (h)->cs_ref))
+#define LI_HANDLE_CSDEF(h) ((const li_csdef*)(const void*)((const char*)licbas[0] + (h)->cs_ref))
 
 /* Lookups by name. The name matches a definition when it has exactly `length` characters
  * and equals the definition's name ignoring letter case. On no match (or a null name or a
