@@ -115,6 +115,10 @@ TEST(NlsSorts, FixedWeights) {
       EXPECT_EQ(s->sort_primary[c], s->sort_primary[c - 32]) << s->sort_name << " " << char(c);
     }
     for (int d = 0; d < 10; ++d) EXPECT_EQ(s->sort_primary['0' + d], 240 + d) << s->sort_name;
+    // A weighted character has a secondary weight too (a sort key ends each half with a
+    // NUL), and a weightless one none.
+    for (int c = 0; c < LI_SORT_CODES; ++c)
+      ASSERT_EQ(s->sort_secondary[c] != 0, s->sort_primary[c] != 0) << s->sort_name << " code " << c;
     // Every weighted character of the internal code has weights of its own.
     for (int a = 0; a < LI_SORT_CODES; ++a)
       for (int b = a + 1; b < LI_SORT_CODES && s->sort_primary[a] != 0; ++b)
