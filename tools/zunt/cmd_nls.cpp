@@ -25,6 +25,7 @@ std::string utf8(const char* text, uint16_t charset) {
       {"AR8ISO8859P6", "ISO-8859-6"}, {"EL8ISO8859P7", "ISO-8859-7"}, {"WE8ISO8859P9", "ISO-8859-9"},
       {"TH8TISASCII", "TIS-620"},     {"JA16EUC", "EUC-JP"},         {"KO16KSC5601", "EUC-KR"},
       {"ZHS16CGB231280", "GB2312"},   {"ZHT32EUC", "EUC-TW"},        {"RU8PC855", "IBM855"},
+      {"IW8ISO8859P8", "ISO-8859-8"},
   };
   const char* from = nullptr;
   for (const auto& n : names)
@@ -145,16 +146,54 @@ int territories(int argc, char** argv) {
   return 0;
 }
 
+// The letters and signs of one character set in the order of a sort: one line per primary
+// weight, its characters in the order of their secondary weights.
+int show_sort(const char* name, const char* set_name) {
+  int32_t nf = 0;
+  const li_sortdef* s = listab[lipsget(name, static_cast<int32_t>(std::strlen(name)), 1, &nf)];
+  if (nf) {
+    std::fprintf(stderr, "zunt sorts: no sort named '%s' (zunt sorts lists them)\n", name);
+    return 1;
+  }
+  const uint16_t set = lipcget(set_name, static_cast<int32_t>(std::strlen(set_name)), 1, &nf);
+  const li_csdef* cs = lictbn[set];
+  if (nf || !(cs->cs_flags & 0x01)) {
+    std::fprintf(stderr, "zunt sorts: '%s' is no single-byte character set\n", set_name);
+    return 1;
+  }
+  if (s->sort_primary == nullptr) {
+    std::printf("%s compares bytes; it has no weights\n", s->sort_name);
+    return 0;
+  }
+  std::printf("%s over %s (primary weight: characters by secondary weight)\n", s->sort_name, cs->cs_name);
+  for (int w = 1; w < 256; ++w) {
+    std::string line;
+    for (int sec = 1; sec < 256; ++sec)
+      for (int b = 0x21; b < 256; ++b) {
+        const uint16_t c = cs->cs_to_code[b];
+        if (c < LI_SORT_CODES && s->sort_primary[c] == w && s->sort_secondary[c] == sec &&
+            cs->cs_from_code[c] == b) {
+          const char text[2] = {static_cast<char>(b), 0};
+          line += utf8(text, set);
+        }
+      }
+    if (!line.empty()) std::printf("%3d %s\n", w, line.c_str());
+  }
+  return 0;
+}
+
 int sorts(int argc, char** argv) {
   if (wants_help(argc, argv)) {
     std::printf(
-        "usage: zunt sorts\n"
+        "usage: zunt sorts [NAME [CHARSET]]\n"
         "Lists the built-in linguistic sorts: number, name, the sort whose weight tables it\n"
         "shares, and its special features (expansions, contractions, case and base-form\n"
-        "specials).\n");
+        "specials). With NAME shows the characters of a single-byte CHARSET (default\n"
+        "WE8ISO8859P1) in that sort's order, one line per primary weight.\n");
     return 0;
   }
-  if (argc > 1) return usage_error("sorts", "takes no arguments (see zunt sorts --help)");
+  if (argc > 3) return usage_error("sorts", "takes at most NAME and CHARSET (see zunt sorts --help)");
+  if (argc >= 2) return show_sort(argv[1], argc == 3 ? argv[2] : "WE8ISO8859P1");
   std::printf("%-3s %-16s %-16s %s\n", "no", "name", "weights of", "features");
   for (int i = 0; listab[i] != nullptr; ++i) {
     const li_sortdef* s = listab[i];
@@ -206,7 +245,7 @@ void showcase() {
 
 const Registrar langs_cmd(Command{"langs", "[NAME]", "list the built-in languages, or show one", langs});
 const Registrar territories_cmd(Command{"territories", "", "list the built-in territories", territories});
-const Registrar sorts_cmd(Command{"sorts", "", "list the built-in linguistic sorts", sorts});
+const Registrar sorts_cmd(Command{"sorts", "[NAME [CHARSET]]", "list the linguistic sorts, or show one's order", sorts});
 const Registrar nls_showcase(ShowcaseSection{21, "Languages, territories and sorts", showcase});
 
 }  // namespace
