@@ -46,11 +46,11 @@ inline constexpr ClassMasks kUpper{LI_MBA_UPPER, LI_MBL_UPPER, LI_CL_UPPER};
 inline constexpr ClassMasks kLower{LI_MBA_LOWER, LI_MBL_LOWER, LI_CL_LOWER};
 inline constexpr ClassMasks kCntrl{LI_MBA_CNTRL, 0, LI_CL_CNTRL};
 
-inline const li_csdef* csdef(const lim_cursor& c) { return lim_handle_cs(c.hdl); }
+inline const li_csdef* csdef(const lim_cursor& c) { return LI_HANDLE_CSDEF(c.hdl); }
 
 // Attribute words of the handle's multibyte set (cs_lead_attrs).
 inline const uint16_t* attrs(const lim_cursor& c) {
-  return static_cast<const uint16_t*>(lim_handle_ref(c.hdl->aux_ref));
+  return static_cast<const uint16_t*>(LI_HANDLE_REF(c.hdl->aux_ref));
 }
 
 // Bytes from cur to the end of the text (0 at or past it).
@@ -74,7 +74,7 @@ inline uint32_t open(lim_cursor& c, const void* buffer, uint32_t length, const l
     return 0;
   }
   c.sb = (h->flags & LI_FLAG_SINGLE_BYTE) ? 1 : 0;
-  c.shiftset = lim_handle_cs(h)->cs_flags & LI_CSF_SHIFT;
+  c.shiftset = LI_HANDLE_CSDEF(h)->cs_flags & LI_CSF_SHIFT;
   c.len = length;
   if (!c.shiftset || for_output || length == 0) return 0;
   const uint8_t b = *c.cur;

@@ -177,16 +177,6 @@ ZUNT_API uint32_t limcpbx(const lim_cursor* dst, const lim_cursor* src, int32_t*
 
 /* ---- Inline operations ---- */
 
-/* The table that a handle reference points at, and a handle's character-set definition
- * (resolved from licbas[0]; the casts go through void so that no alignment is assumed of
- * the byte arithmetic). */
-static inline const void* lim_handle_ref(uint32_t ref) {
-  return *(const void* const*)(const void*)((const char*)licbas[0] + ref);
-}
-static inline const li_csdef* lim_handle_cs(const li_handle* h) {
-  return (const li_csdef*)(const void*)((const char*)licbas[0] + h->cs_ref);
-}
-
 /* Offset of cur from start, or len when cur lies outside [start, start + len). */
 static inline uint32_t lim_offset(const lim_cursor* c) {
   if (c->cur < c->start || (uintptr_t)(c->cur - c->start) >= c->len) return c->len;
@@ -209,7 +199,7 @@ static inline uint32_t lim_charbytes(const lim_cursor* c) {
     }
     return n;
   }
-  n = (((const uint16_t*)lim_handle_ref(c->hdl->aux_ref))[*c->cur] & 3u) + 1u;
+  n = (((const uint16_t*)LI_HANDLE_REF(c->hdl->aux_ref))[*c->cur] & 3u) + 1u;
   if (n <= 1) return 1;
   if (n > c->len - off) return 1;
   for (i = 1; i < n; ++i)
@@ -239,7 +229,7 @@ static inline uint32_t lim_next(lim_cursor* c) {
 /* liclas class flags of the current character of a single-byte set (0 at the end). */
 static inline uint32_t lim_sbclass(const lim_cursor* c) {
   if (lim_offset(c) >= c->len) return 0;
-  return liclas[((const uint16_t*)lim_handle_ref(c->hdl->class_ref))[*c->cur]];
+  return liclas[((const uint16_t*)LI_HANDLE_REF(c->hdl->class_ref))[*c->cur]];
 }
 
 static inline uint32_t lim_isalpha(const lim_cursor* c) {
