@@ -270,9 +270,7 @@ constexpr uint8_t secondary_7[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
 constexpr li_sort_expansion expansions_8[] = {{492, 105, 1, 105, 2}, {0, 0, 0, 0, 0}};
-constexpr li_sort_special upper_specials_9[] = {{1, {492, 0}, 2, {83, 83}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr li_sort_special base_specials_10[] = {{1, {492, 0}, 2, {115, 115}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr uint8_t code_flags_11[1000] = {
+constexpr uint8_t code_flags_9[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -324,10 +322,9 @@ constexpr uint8_t code_flags_11[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_12[] = {{304, 20, 1, 40, 3}, {357, 90, 1, 40, 3}, {377, 115, 1, 40, 3}, {404, 20, 2, 40, 3}, {457, 90, 2, 40, 3}, {477, 115, 2, 40, 3}, {492, 105, 2, 105, 3}, {0, 0, 0, 0, 0}};
-constexpr li_sort_special upper_specials_13[] = {{1, {492, 0}, 2, {83, 83}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr li_sort_special base_specials_14[] = {{1, {304, 0}, 2, {97, 101}}, {1, {404, 0}, 2, {97, 101}}, {1, {357, 0}, 2, {111, 101}}, {1, {457, 0}, 2, {111, 101}}, {1, {377, 0}, 2, {117, 101}}, {1, {477, 0}, 2, {117, 101}}, {1, {492, 0}, 2, {115, 115}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr uint8_t primary_15[1000] = {
+constexpr li_sort_expansion expansions_10[] = {{304, 20, 1, 40, 3}, {357, 90, 1, 40, 3}, {377, 115, 1, 40, 3}, {404, 20, 2, 40, 3}, {457, 90, 2, 40, 3}, {477, 115, 2, 40, 3}, {492, 105, 2, 105, 3}, {0, 0, 0, 0, 0}};
+constexpr li_sort_special base_specials_11[] = {{1, {304, 0}, 2, {97, 101}}, {1, {404, 0}, 2, {97, 101}}, {1, {357, 0}, 2, {111, 101}}, {1, {457, 0}, 2, {111, 101}}, {1, {377, 0}, 2, {117, 101}}, {1, {477, 0}, 2, {117, 101}}, {1, {492, 0}, 2, {115, 115}}, {0, {0, 0}, 0, {0, 0}}};
+constexpr uint8_t primary_12[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -379,7 +376,7 @@ constexpr uint8_t primary_15[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_16[1000] = {
+constexpr uint8_t secondary_13[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -431,7 +428,7 @@ constexpr uint8_t secondary_16[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_17[1000] = {
+constexpr uint16_t base_14[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -483,7 +480,7 @@ constexpr uint16_t base_17[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_18[1000] = {
+constexpr uint8_t code_flags_15[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -535,11 +532,9 @@ constexpr uint8_t code_flags_18[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_19[] = {{492, 76, 2, 76, 2}, {0, 0, 0, 0, 0}};
-constexpr li_sort_contraction contractions_20[] = {{65, 65, 200, 2}, {97, 97, 200, 4}, {0, 0, 0, 0}};
-constexpr li_sort_special upper_specials_21[] = {{1, {492, 0}, 2, {83, 83}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr li_sort_special base_specials_22[] = {{1, {492, 0}, 2, {115, 115}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr uint8_t primary_23[1000] = {
+constexpr li_sort_expansion expansions_16[] = {{492, 76, 2, 76, 2}, {0, 0, 0, 0, 0}};
+constexpr li_sort_contraction contractions_17[] = {{65, 65, 200, 2}, {97, 97, 200, 4}, {0, 0, 0, 0}};
+constexpr uint8_t primary_18[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -591,7 +586,7 @@ constexpr uint8_t primary_23[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_24[1000] = {
+constexpr uint8_t secondary_19[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -643,7 +638,7 @@ constexpr uint8_t secondary_24[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_25[1000] = {
+constexpr uint16_t base_20[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -695,7 +690,7 @@ constexpr uint16_t base_25[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_26[1000] = {
+constexpr uint8_t code_flags_21[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -747,8 +742,8 @@ constexpr uint8_t code_flags_26[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_contraction contractions_27[] = {{67, 72, 32, 1}, {67, 104, 32, 2}, {99, 104, 32, 3}, {76, 76, 77, 1}, {76, 108, 77, 2}, {108, 108, 77, 3}, {0, 0, 0, 0}};
-constexpr uint8_t primary_28[1000] = {
+constexpr li_sort_contraction contractions_22[] = {{67, 72, 32, 1}, {67, 104, 32, 2}, {99, 104, 32, 3}, {76, 76, 77, 1}, {76, 108, 77, 2}, {108, 108, 77, 3}, {0, 0, 0, 0}};
+constexpr uint8_t primary_23[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -800,7 +795,7 @@ constexpr uint8_t primary_28[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_29[1000] = {
+constexpr uint8_t secondary_24[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -852,7 +847,7 @@ constexpr uint8_t secondary_29[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_30[1000] = {
+constexpr uint16_t base_25[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -904,7 +899,7 @@ constexpr uint16_t base_30[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t primary_31[1000] = {
+constexpr uint8_t primary_26[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -956,7 +951,7 @@ constexpr uint8_t primary_31[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_32[1000] = {
+constexpr uint8_t secondary_27[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1008,7 +1003,7 @@ constexpr uint8_t secondary_32[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint8_t primary_33[1000] = {
+constexpr uint8_t primary_28[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -1060,7 +1055,7 @@ constexpr uint8_t primary_33[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_34[1000] = {
+constexpr uint8_t secondary_29[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1112,7 +1107,7 @@ constexpr uint8_t secondary_34[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_35[1000] = {
+constexpr uint16_t base_30[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -1164,7 +1159,7 @@ constexpr uint16_t base_35[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_36[1000] = {
+constexpr uint8_t code_flags_31[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1216,12 +1211,12 @@ constexpr uint8_t code_flags_36[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_37[] = {{340, 60, 1, 65, 1}, {440, 60, 2, 65, 2}, {0, 0, 0, 0, 0}};
-constexpr li_sort_special upper_specials_38[] = {{2, {73, 106}, 2, {73, 74}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr li_sort_expansion expansions_39[] = {{492, 105, 2, 135, 2}, {0, 0, 0, 0, 0}};
-constexpr li_sort_special upper_specials_40[] = {{1, {492, 0}, 2, {83, 90}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr li_sort_special base_specials_41[] = {{1, {492, 0}, 2, {115, 122}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr uint8_t primary_42[1000] = {
+constexpr li_sort_expansion expansions_32[] = {{340, 60, 1, 65, 1}, {440, 60, 2, 65, 2}, {0, 0, 0, 0, 0}};
+constexpr li_sort_special upper_specials_33[] = {{2, {73, 106}, 2, {73, 74}}, {0, {0, 0}, 0, {0, 0}}};
+constexpr li_sort_expansion expansions_34[] = {{492, 105, 2, 135, 2}, {0, 0, 0, 0, 0}};
+constexpr li_sort_special upper_specials_35[] = {{1, {492, 0}, 2, {83, 90}}, {0, {0, 0}, 0, {0, 0}}};
+constexpr li_sort_special base_specials_36[] = {{1, {492, 0}, 2, {115, 122}}, {0, {0, 0}, 0, {0, 0}}};
+constexpr uint8_t primary_37[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -1273,7 +1268,7 @@ constexpr uint8_t primary_42[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_43[1000] = {
+constexpr uint8_t secondary_38[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1325,7 +1320,7 @@ constexpr uint8_t secondary_43[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint8_t primary_44[1000] = {
+constexpr uint8_t primary_39[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -1377,7 +1372,7 @@ constexpr uint8_t primary_44[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_45[1000] = {
+constexpr uint8_t secondary_40[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1429,7 +1424,7 @@ constexpr uint8_t secondary_45[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_46[1000] = {
+constexpr uint16_t base_41[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -1481,7 +1476,7 @@ constexpr uint16_t base_46[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_47[1000] = {
+constexpr uint8_t code_flags_42[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1533,11 +1528,8 @@ constexpr uint8_t code_flags_47[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_48[] = {{492, 105, 2, 105, 2}, {0, 0, 0, 0, 0}};
-constexpr li_sort_contraction contractions_49[] = {{67, 83, 32, 1}, {67, 115, 32, 2}, {99, 115, 32, 3}, {71, 89, 52, 1}, {71, 121, 52, 2}, {103, 121, 52, 3}, {78, 89, 87, 1}, {78, 121, 87, 2}, {110, 121, 87, 3}, {83, 90, 107, 1}, {83, 122, 107, 2}, {115, 122, 107, 3}, {84, 89, 112, 1}, {84, 121, 112, 2}, {116, 121, 112, 3}, {90, 83, 137, 1}, {90, 115, 137, 2}, {122, 115, 137, 3}, {0, 0, 0, 0}};
-constexpr li_sort_special upper_specials_50[] = {{1, {492, 0}, 2, {83, 83}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr li_sort_special base_specials_51[] = {{1, {492, 0}, 2, {115, 115}}, {0, {0, 0}, 0, {0, 0}}};
-constexpr uint8_t primary_52[1000] = {
+constexpr li_sort_contraction contractions_43[] = {{67, 83, 32, 1}, {67, 115, 32, 2}, {99, 115, 32, 3}, {71, 89, 52, 1}, {71, 121, 52, 2}, {103, 121, 52, 3}, {78, 89, 87, 1}, {78, 121, 87, 2}, {110, 121, 87, 3}, {83, 90, 107, 1}, {83, 122, 107, 2}, {115, 122, 107, 3}, {84, 89, 112, 1}, {84, 121, 112, 2}, {116, 121, 112, 3}, {90, 83, 137, 1}, {90, 115, 137, 2}, {122, 115, 137, 3}, {0, 0, 0, 0}};
+constexpr uint8_t primary_44[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -1589,7 +1581,7 @@ constexpr uint8_t primary_52[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_53[1000] = {
+constexpr uint8_t secondary_45[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1641,7 +1633,7 @@ constexpr uint8_t secondary_53[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint8_t primary_54[1000] = {
+constexpr uint8_t primary_46[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -1693,7 +1685,7 @@ constexpr uint8_t primary_54[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_55[1000] = {
+constexpr uint8_t secondary_47[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1745,7 +1737,7 @@ constexpr uint8_t secondary_55[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_56[1000] = {
+constexpr uint16_t base_48[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -1797,7 +1789,7 @@ constexpr uint16_t base_56[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t primary_57[1000] = {
+constexpr uint8_t primary_49[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -1849,7 +1841,7 @@ constexpr uint8_t primary_57[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_58[1000] = {
+constexpr uint8_t secondary_50[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -1901,7 +1893,7 @@ constexpr uint8_t secondary_58[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_59[1000] = {
+constexpr uint16_t base_51[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -1953,7 +1945,7 @@ constexpr uint16_t base_59[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_60[1000] = {
+constexpr uint8_t code_flags_52[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2005,9 +1997,8 @@ constexpr uint8_t code_flags_60[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_61[] = {{492, 105, 2, 105, 2}, {0, 0, 0, 0, 0}};
-constexpr li_sort_contraction contractions_62[] = {{68, 90, 36, 1}, {68, 122, 36, 2}, {100, 122, 36, 3}, {68, 388, 37, 1}, {68, 488, 37, 2}, {100, 488, 37, 3}, {0, 0, 0, 0}};
-constexpr uint8_t primary_63[1000] = {
+constexpr li_sort_contraction contractions_53[] = {{68, 90, 36, 1}, {68, 122, 36, 2}, {100, 122, 36, 3}, {68, 388, 37, 1}, {68, 488, 37, 2}, {100, 488, 37, 3}, {0, 0, 0, 0}};
+constexpr uint8_t primary_54[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -2059,7 +2050,7 @@ constexpr uint8_t primary_63[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_64[1000] = {
+constexpr uint8_t secondary_55[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2111,7 +2102,7 @@ constexpr uint8_t secondary_64[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_65[1000] = {
+constexpr uint16_t base_56[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -2163,7 +2154,7 @@ constexpr uint16_t base_65[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_66[1000] = {
+constexpr uint8_t code_flags_57[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2215,8 +2206,8 @@ constexpr uint8_t code_flags_66[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_67[] = {{306, 20, 1, 40, 1}, {406, 20, 2, 40, 2}, {492, 105, 2, 105, 2}, {0, 0, 0, 0, 0}};
-constexpr uint8_t primary_68[1000] = {
+constexpr li_sort_expansion expansions_58[] = {{306, 20, 1, 40, 1}, {406, 20, 2, 40, 2}, {492, 105, 2, 105, 2}, {0, 0, 0, 0, 0}};
+constexpr uint8_t primary_59[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -2268,7 +2259,7 @@ constexpr uint8_t primary_68[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_69[1000] = {
+constexpr uint8_t secondary_60[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2320,7 +2311,7 @@ constexpr uint8_t secondary_69[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint8_t primary_70[1000] = {
+constexpr uint8_t primary_61[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -2372,7 +2363,7 @@ constexpr uint8_t primary_70[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_71[1000] = {
+constexpr uint8_t secondary_62[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2424,7 +2415,7 @@ constexpr uint8_t secondary_71[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint8_t primary_72[1000] = {
+constexpr uint8_t primary_63[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -2476,7 +2467,7 @@ constexpr uint8_t primary_72[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_73[1000] = {
+constexpr uint8_t secondary_64[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2528,7 +2519,7 @@ constexpr uint8_t secondary_73[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_74[1000] = {
+constexpr uint16_t base_65[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -2580,7 +2571,7 @@ constexpr uint16_t base_74[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t primary_75[1000] = {
+constexpr uint8_t primary_66[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -2632,7 +2623,7 @@ constexpr uint8_t primary_75[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_76[1000] = {
+constexpr uint8_t secondary_67[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2684,7 +2675,7 @@ constexpr uint8_t secondary_76[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,
 };
-constexpr uint16_t base_77[1000] = {
+constexpr uint16_t base_68[1000] = {
     0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
     20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
     40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59,
@@ -2736,7 +2727,7 @@ constexpr uint16_t base_77[1000] = {
     960, 961, 962, 963, 964, 965, 966, 967, 968, 969, 970, 971, 972, 973, 974, 975, 976, 977, 978, 979,
     980, 981, 982, 983, 984, 985, 986, 987, 988, 989, 990, 991, 992, 993, 994, 995, 996, 997, 998, 999,
 };
-constexpr uint8_t code_flags_78[1000] = {
+constexpr uint8_t code_flags_69[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2788,9 +2779,9 @@ constexpr uint8_t code_flags_78[1000] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
-constexpr li_sort_expansion expansions_79[] = {{492, 105, 1, 105, 1}, {0, 0, 0, 0, 0}};
-constexpr li_sort_contraction contractions_80[] = {{67, 72, 57, 3}, {67, 104, 57, 2}, {99, 104, 57, 1}, {0, 0, 0, 0}};
-constexpr uint8_t primary_81[1000] = {
+constexpr li_sort_expansion expansions_70[] = {{492, 105, 1, 105, 1}, {0, 0, 0, 0, 0}};
+constexpr li_sort_contraction contractions_71[] = {{67, 72, 57, 3}, {67, 104, 57, 2}, {99, 104, 57, 1}, {0, 0, 0, 0}};
+constexpr uint8_t primary_72[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 6, 9, 11, 14, 11, 11, 0,
     10, 10, 11, 13, 3, 0, 8, 11, 240, 241, 242, 243, 244, 245, 246, 247, 248, 249, 5, 4,
@@ -2842,7 +2833,7 @@ constexpr uint8_t primary_81[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255,
 };
-constexpr uint8_t secondary_82[1000] = {
+constexpr uint8_t secondary_73[1000] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 6, 1, 7, 5, 0,
     1, 2, 2, 1, 1, 0, 1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
@@ -2899,40 +2890,40 @@ constexpr li_sortdef sort_0 = {"BINARY", nullptr, nullptr, nullptr, nullptr, 0, 
 constexpr li_sortdef sort_1 = {"WEST_EUROPEAN", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
 constexpr li_sortdef sort_2 = {"XWEST_EUROPEAN", primary_0, secondary_1, code_flags_3, expansions_4, 2, nullptr, upper_specials_5, 2, nullptr, 0, base_2, base_specials_6, 2, 21};
 constexpr li_sortdef sort_3 = {"GERMAN", primary_0, secondary_7, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_4 = {"XGERMAN", primary_0, secondary_7, code_flags_3, expansions_8, 2, nullptr, upper_specials_9, 2, nullptr, 0, base_2, base_specials_10, 2, 21};
+constexpr li_sortdef sort_4 = {"XGERMAN", primary_0, secondary_7, code_flags_3, expansions_8, 2, nullptr, upper_specials_5, 2, nullptr, 0, base_2, base_specials_6, 2, 21};
 constexpr li_sortdef sort_5 = {"GERMAN_DIN", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_6 = {"XGERMAN_DIN", primary_0, secondary_1, code_flags_11, expansions_12, 2, nullptr, upper_specials_13, 2, nullptr, 0, base_2, base_specials_14, 2, 21};
-constexpr li_sortdef sort_7 = {"DANISH", primary_15, secondary_16, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_17, nullptr, 0, 0};
-constexpr li_sortdef sort_8 = {"XDANISH", primary_15, secondary_16, code_flags_18, expansions_19, 2, contractions_20, upper_specials_21, 2, nullptr, 0, base_17, base_specials_22, 2, 23};
-constexpr li_sortdef sort_9 = {"SPANISH", primary_23, secondary_24, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_25, nullptr, 0, 0};
-constexpr li_sortdef sort_10 = {"XSPANISH", primary_23, secondary_24, code_flags_26, nullptr, 0, contractions_27, nullptr, 0, nullptr, 0, base_25, nullptr, 0, 2};
-constexpr li_sortdef sort_11 = {"FINNISH", primary_28, secondary_29, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_30, nullptr, 0, 0};
+constexpr li_sortdef sort_6 = {"XGERMAN_DIN", primary_0, secondary_1, code_flags_9, expansions_10, 2, nullptr, upper_specials_5, 2, nullptr, 0, base_2, base_specials_11, 2, 21};
+constexpr li_sortdef sort_7 = {"DANISH", primary_12, secondary_13, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_14, nullptr, 0, 0};
+constexpr li_sortdef sort_8 = {"XDANISH", primary_12, secondary_13, code_flags_15, expansions_16, 2, contractions_17, upper_specials_5, 2, nullptr, 0, base_14, base_specials_6, 2, 23};
+constexpr li_sortdef sort_9 = {"SPANISH", primary_18, secondary_19, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_20, nullptr, 0, 0};
+constexpr li_sortdef sort_10 = {"XSPANISH", primary_18, secondary_19, code_flags_21, nullptr, 0, contractions_22, nullptr, 0, nullptr, 0, base_20, nullptr, 0, 2};
+constexpr li_sortdef sort_11 = {"FINNISH", primary_23, secondary_24, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_25, nullptr, 0, 0};
 constexpr li_sortdef sort_12 = {"FRENCH", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_13 = {"NORWEGIAN", primary_31, secondary_32, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_17, nullptr, 0, 0};
-constexpr li_sortdef sort_14 = {"SWEDISH", primary_28, secondary_29, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_30, nullptr, 0, 0};
+constexpr li_sortdef sort_13 = {"NORWEGIAN", primary_26, secondary_27, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_14, nullptr, 0, 0};
+constexpr li_sortdef sort_14 = {"SWEDISH", primary_23, secondary_24, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_25, nullptr, 0, 0};
 constexpr li_sortdef sort_15 = {"ITALIAN", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_16 = {"ICELANDIC", primary_33, secondary_34, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_35, nullptr, 0, 0};
+constexpr li_sortdef sort_16 = {"ICELANDIC", primary_28, secondary_29, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_30, nullptr, 0, 0};
 constexpr li_sortdef sort_17 = {"DUTCH", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_18 = {"XDUTCH", primary_0, secondary_1, code_flags_36, expansions_37, 2, nullptr, upper_specials_38, 2, nullptr, 0, base_2, nullptr, 0, 5};
+constexpr li_sortdef sort_18 = {"XDUTCH", primary_0, secondary_1, code_flags_31, expansions_32, 2, nullptr, upper_specials_33, 2, nullptr, 0, base_2, nullptr, 0, 5};
 constexpr li_sortdef sort_19 = {"SWISS", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_20 = {"XSWISS", primary_0, secondary_1, code_flags_3, expansions_39, 2, nullptr, upper_specials_40, 2, nullptr, 0, base_2, base_specials_41, 2, 21};
-constexpr li_sortdef sort_21 = {"ARABIC", primary_42, secondary_43, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_22 = {"HUNGARIAN", primary_44, secondary_45, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_46, nullptr, 0, 0};
-constexpr li_sortdef sort_23 = {"XHUNGARIAN", primary_44, secondary_45, code_flags_47, expansions_48, 2, contractions_49, upper_specials_50, 2, nullptr, 0, base_46, base_specials_51, 2, 23};
-constexpr li_sortdef sort_24 = {"GREEK", primary_52, secondary_53, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_25 = {"POLISH", primary_54, secondary_55, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_56, nullptr, 0, 0};
-constexpr li_sortdef sort_26 = {"SLOVAK", primary_57, secondary_58, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_59, nullptr, 0, 0};
-constexpr li_sortdef sort_27 = {"XSLOVAK", primary_57, secondary_58, code_flags_60, expansions_61, 2, contractions_62, nullptr, 0, nullptr, 0, base_59, nullptr, 0, 3};
-constexpr li_sortdef sort_28 = {"TURKISH", primary_63, secondary_64, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_65, nullptr, 0, 0};
-constexpr li_sortdef sort_29 = {"XTURKISH", primary_63, secondary_64, code_flags_66, expansions_67, 2, nullptr, nullptr, 0, nullptr, 0, base_65, nullptr, 0, 1};
-constexpr li_sortdef sort_30 = {"RUSSIAN", primary_68, secondary_69, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_31 = {"HEBREW", primary_70, secondary_71, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_32 = {"LITHUANIAN", primary_72, secondary_73, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_74, nullptr, 0, 0};
-constexpr li_sortdef sort_33 = {"CZECH", primary_75, secondary_76, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_77, nullptr, 0, 0};
-constexpr li_sortdef sort_34 = {"XCZECH", primary_75, secondary_76, code_flags_78, expansions_79, 2, contractions_80, nullptr, 0, nullptr, 0, base_77, nullptr, 0, 3};
+constexpr li_sortdef sort_20 = {"XSWISS", primary_0, secondary_1, code_flags_3, expansions_34, 2, nullptr, upper_specials_35, 2, nullptr, 0, base_2, base_specials_36, 2, 21};
+constexpr li_sortdef sort_21 = {"ARABIC", primary_37, secondary_38, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
+constexpr li_sortdef sort_22 = {"HUNGARIAN", primary_39, secondary_40, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_41, nullptr, 0, 0};
+constexpr li_sortdef sort_23 = {"XHUNGARIAN", primary_39, secondary_40, code_flags_42, expansions_4, 2, contractions_43, upper_specials_5, 2, nullptr, 0, base_41, base_specials_6, 2, 23};
+constexpr li_sortdef sort_24 = {"GREEK", primary_44, secondary_45, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
+constexpr li_sortdef sort_25 = {"POLISH", primary_46, secondary_47, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_48, nullptr, 0, 0};
+constexpr li_sortdef sort_26 = {"SLOVAK", primary_49, secondary_50, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_51, nullptr, 0, 0};
+constexpr li_sortdef sort_27 = {"XSLOVAK", primary_49, secondary_50, code_flags_52, expansions_4, 2, contractions_53, nullptr, 0, nullptr, 0, base_51, nullptr, 0, 3};
+constexpr li_sortdef sort_28 = {"TURKISH", primary_54, secondary_55, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_56, nullptr, 0, 0};
+constexpr li_sortdef sort_29 = {"XTURKISH", primary_54, secondary_55, code_flags_57, expansions_58, 2, nullptr, nullptr, 0, nullptr, 0, base_56, nullptr, 0, 1};
+constexpr li_sortdef sort_30 = {"RUSSIAN", primary_59, secondary_60, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
+constexpr li_sortdef sort_31 = {"HEBREW", primary_61, secondary_62, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
+constexpr li_sortdef sort_32 = {"LITHUANIAN", primary_63, secondary_64, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_65, nullptr, 0, 0};
+constexpr li_sortdef sort_33 = {"CZECH", primary_66, secondary_67, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_68, nullptr, 0, 0};
+constexpr li_sortdef sort_34 = {"XCZECH", primary_66, secondary_67, code_flags_69, expansions_70, 2, contractions_71, nullptr, 0, nullptr, 0, base_68, nullptr, 0, 3};
 constexpr li_sortdef sort_35 = {"LATIN", primary_0, secondary_1, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_36 = {"THAI_DICTIONARY", primary_81, secondary_82, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
-constexpr li_sortdef sort_37 = {"THAI_TELEPHONE", primary_81, secondary_82, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
+constexpr li_sortdef sort_36 = {"THAI_DICTIONARY", primary_72, secondary_73, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
+constexpr li_sortdef sort_37 = {"THAI_TELEPHONE", primary_72, secondary_73, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 0, base_2, nullptr, 0, 0};
 
 }  // namespace
 

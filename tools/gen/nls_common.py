@@ -132,6 +132,24 @@ def c_bytes(data):
     return '"' + ''.join(out) + '"'
 
 
+class SharedTables:
+    """Constant arrays of a generated file, each emitted once: asking again for the same
+    contents gives the identifier of the first."""
+
+    def __init__(self):
+        self.by_key = {}
+        self.lines = []
+
+    def add(self, key, prefix, declare):
+        """The identifier of the array with this key; declare(ident) gives its lines the
+        first time."""
+        if key not in self.by_key:
+            ident = f'{prefix}_{len(self.by_key)}'
+            self.by_key[key] = ident
+            self.lines += declare(ident)
+        return self.by_key[key]
+
+
 def exported_array(record_type, export, prefix, count):
     """Lines closing a generated file: the anonymous namespace, then the exported
     NULL-terminated array of pointers to the records prefix_0 .. prefix_{count-1}."""

@@ -25,24 +25,14 @@ def territory_names():
     return [b['name'] for b in nc.read_blocks(os.path.join(nc.ROOT, TERR_SRC), 'territory')]
 
 
-class Arrays:
-    """Name arrays shared by content: (width, tuple of byte strings) -> C identifier."""
-
-    def __init__(self):
-        self.by_content = {}
-        self.lines = []
-
-    def get(self, kind, width, items):
-        key = (width, tuple(items))
-        if key not in self.by_content:
-            ident = f'{kind}_{len(self.by_content)}'
-            self.by_content[key] = ident
-            for it in items:
-                if len(it) >= width:
-                    raise ValueError(f'{it!r} does not fit {width} bytes')
-            body = ', '.join(nc.c_bytes(it) for it in items)
-            self.lines.append(f'constexpr char {ident}[{len(items)}][{width}] = {{{body}}};')
-        return self.by_content[key]
+def name_array(tables, kind, width, items):
+    """A shared array of NUL-padded names of `width` bytes."""
+    for it in items:
+        if len(it) >= width:
+            raise ValueError(f'{it!r} does not fit {width} bytes')
+    body = ', '.join(nc.c_bytes(it) for it in items)
+    return tables.add((width, tuple(items)), kind,
+                      lambda ident: [f'constexpr char {ident}[{len(items)}][{width}] = {{{body}}};'])
 
 
 def gen_languages():
@@ -51,14 +41,14 @@ def gen_languages():
         raise ValueError(f'expected 29 languages, found {len(blocks)}')
     terrs = territory_names()
     by_name = {b['name']: b for b in blocks}
-    arrays = Arrays()
+    arrays = nc.SharedTables()
     records = []
     # Number 0: the placeholder, all texts empty, all numbers zero.
     empty = {
-        'day_abbrevs': arrays.get('abbrev7', 11, [b''] * 7),
-        'days': arrays.get('name7', 21, [b''] * 7),
-        'month_abbrevs': arrays.get('abbrev12', 11, [b''] * 12),
-        'months': arrays.get('name12', 21, [b''] * 12),
+        'day_abbrevs': name_array(arrays, 'abbrev7', 11, [b''] * 7),
+        'days': name_array(arrays, 'name7', 21, [b''] * 7),
+        'month_abbrevs': name_array(arrays, 'abbrev12', 11, [b''] * 12),
+        'months': name_array(arrays, 'name12', 21, [b''] * 12),
     }
     records.append(('""', 0, 0, 0, 0, '""', empty, (0, 0), (0, 0, 0, 0), ['""'] * 6, 0))
     for b in blocks:
@@ -75,7 +65,7 @@ def gen_languages():
             items = [nc.parse_text(w, text_cs) for w in names_from[key].split('|')]
             if len(items) != count:
                 raise ValueError(f'{b["name"]} {key}: {len(items)} names')
-            arr[key] = arrays.get(kind, width, items)
+            arr[key] = name_array(arrays, kind, width, items)
         words = [nc.c_bytes(nc.parse_text(b[k], text_cs)) for k in ('yes', 'no', 'ad', 'bc', 'am', 'pm')]
         a1, a2, bits = (int(x) for x in b['attributes'].split())
         longest = tuple(int(x) for x in b['longest'].split())

@@ -406,28 +406,19 @@ def extended(name, rules, base):
     return flags, exps, cons, uppers, bases
 
 
-class Emitter:
-    def __init__(self):
-        self.tables = {}
-        self.lines = []
-
+class Emitter(nc.SharedTables):
     def table(self, ctype, prefix, values):
-        key = (ctype, tuple(values))
-        if key not in self.tables:
-            ident = f'{prefix}_{len(self.tables)}'
-            self.tables[key] = ident
-            self.lines.append(f'constexpr {ctype} {ident}[{len(values)}] = {{')
+        def declare(ident):
+            lines = [f'constexpr {ctype} {ident}[{len(values)}] = {{']
             for i in range(0, len(values), 20):
-                self.lines.append('    ' + ', '.join(str(v) for v in values[i:i + 20]) + ',')
-            self.lines.append('};')
-        return self.tables[key]
+                lines.append('    ' + ', '.join(str(v) for v in values[i:i + 20]) + ',')
+            return lines + ['};']
+        return self.add((ctype, tuple(values)), prefix, declare)
 
     def entries(self, ctype, prefix, rows, end):
-        ident = f'{prefix}_{len(self.tables)}'
-        self.tables[(ctype, ident)] = ident
         body = ', '.join(rows + [end])
-        self.lines.append(f'constexpr {ctype} {ident}[] = {{{body}}};')
-        return ident
+        return self.add((ctype, prefix, tuple(rows)), prefix,
+                        lambda ident: [f'constexpr {ctype} {ident}[] = {{{body}}};'])
 
 
 def main(argv):
