@@ -296,8 +296,11 @@ TEST(SingleByteData, GroupFields) {
       EXPECT_EQ(cs->cs_lead_attrs, nullptr) << cs->cs_name;
       EXPECT_EQ(cs->cs_class_tree, nullptr) << cs->cs_name;
       EXPECT_NE(lihci2h(cs->cs_base_id), nullptr) << cs->cs_name;
-      // Every code a set's bytes map to is a code with a character, or the no-character code.
-      for (unsigned b = 0; b < 256; ++b) EXPECT_LT(cs->cs_to_code[b], LI_CODE_COUNT);
+      // Every byte maps to a code below 999 (which would end a stream of internal codes).
+      for (unsigned b = 0; b < 256; ++b) EXPECT_LT(cs->cs_to_code[b], 999) << cs->cs_name << " " << b;
+      // The no-character code and the unassigned ones give the replacement byte.
+      EXPECT_EQ(cs->cs_from_code[LI_CODE_NONE], cs->cs_from_code[999]) << cs->cs_name;
+      EXPECT_EQ(cs->cs_from_code[LI_CODE_NONE], cs->cs_from_code[927]) << cs->cs_name;
       // Every set holds the Latin letters as codes 65 to 122 (the EBCDIC sets at their own
       // bytes, the ASCII-based ones at the ASCII bytes), except ASMO 449, whose letters are
       // Arabic.

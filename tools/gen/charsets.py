@@ -22,7 +22,8 @@ from cs_sets import SETS  # noqa: E402
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SRC = os.path.join(ROOT, "base", "data", "src")
 OUT = os.path.join(ROOT, "base", "data")
-CODE_NONE = 999
+# The code of bytes without a character (999 and above end a stream of internal codes).
+CODE_NONE = 998
 
 
 def banner(what):

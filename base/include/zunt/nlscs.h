@@ -17,8 +17,9 @@
  * Latin letters with diacritics and 400-499 their lower-case partners at code + 100, then
  * Greek (500-), Cyrillic (580-), Hebrew (680-), Arabic (710-) and Thai (830-). Anchors that
  * sort data relies on: 300 "À", 304 "Ä", 340 "Ĳ", 357 "Ö", 377 "Ü", 400 "à", 404 "ä",
- * 440 "ĳ", 457 "ö", 477 "ü", 492 "ß". Code 999 has no character: bytes that a set leaves
- * undefined map to it, and every set gives it back as its replacement byte.
+ * 440 "ĳ", 457 "ö", 477 "ü", 492 "ß". Code 998 has no character: bytes that a set leaves
+ * undefined map to it, and every set gives it back as its replacement byte. (Code 999 and
+ * above end a stream of internal codes, so no byte maps there.)
  */
 #ifndef ZUNT_NLSCS_H
 #define ZUNT_NLSCS_H
@@ -30,7 +31,7 @@
 ZUNT_BEGIN_DECLS
 
 #define LI_CODE_COUNT 1000 /* slots of the internal character code */
-#define LI_CODE_NONE 999   /* the code of bytes without a character */
+#define LI_CODE_NONE 998   /* the code of bytes without a character */
 #define LI_CS_COUNT 93     /* built-in character-set definitions */
 
 /* Class flags of an internal code (liclas). */
