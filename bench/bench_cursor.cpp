@@ -102,35 +102,22 @@ const Corpus& latin() {
   return c;
 }
 
-template <bool kClassify>
-void walk_zunt(benchmark::State& state, const Corpus& k) {
+// kInline: the library's inline core; otherwise the public inline operations, which call
+// the exported functions for multibyte text.
+template <bool kClassify, bool kInline>
+void walk_cursor(benchmark::State& state, const Corpus& k) {
   int64_t chars = 0;
   for (auto _ : state) {
     lim_cursor c;
     limcpen(k.text.data(), static_cast<uint32_t>(k.text.size()), &c, &k.h);
     uint32_t n = 0, alpha = 0;
     while (lim_offset(&c) < c.len) {
-      if constexpr (kClassify) alpha += zunt::cursor::classify(c, zunt::cursor::kAlpha) != 0;
-      zunt::cursor::next(c);
-      ++n;
-    }
-    benchmark::DoNotOptimize(n);
-    benchmark::DoNotOptimize(alpha);
-    chars += n;
-  }
-  state.SetItemsProcessed(chars);
-}
-
-template <bool kClassify>
-void walk_public(benchmark::State& state, const Corpus& k) {
-  int64_t chars = 0;
-  for (auto _ : state) {
-    lim_cursor c;
-    limcpen(k.text.data(), static_cast<uint32_t>(k.text.size()), &c, &k.h);
-    uint32_t n = 0, alpha = 0;
-    while (lim_offset(&c) < c.len) {
-      if constexpr (kClassify) alpha += lim_isalpha(&c) != 0;
-      lim_next(&c);
+      if constexpr (kClassify)
+        alpha += (kInline ? zunt::cursor::classify(c, zunt::cursor::kAlpha) : lim_isalpha(&c)) != 0;
+      if constexpr (kInline)
+        zunt::cursor::next(c);
+      else
+        lim_next(&c);
       ++n;
     }
     benchmark::DoNotOptimize(n);
@@ -178,17 +165,17 @@ void walk_mbrtowc(benchmark::State& state, const Corpus& k) {
   freelocale(loc);
 }
 
-void eucjp_zunt(benchmark::State& s) { walk_zunt<false>(s, eucjp()); }
-void eucjp_public(benchmark::State& s) { walk_public<false>(s, eucjp()); }
+void eucjp_zunt(benchmark::State& s) { walk_cursor<false, true>(s, eucjp()); }
+void eucjp_public(benchmark::State& s) { walk_cursor<false, false>(s, eucjp()); }
 void eucjp_mbrtowc(benchmark::State& s) { walk_mbrtowc<false>(s, eucjp()); }
-void latin_zunt(benchmark::State& s) { walk_zunt<false>(s, latin()); }
-void latin_public(benchmark::State& s) { walk_public<false>(s, latin()); }
+void latin_zunt(benchmark::State& s) { walk_cursor<false, true>(s, latin()); }
+void latin_public(benchmark::State& s) { walk_cursor<false, false>(s, latin()); }
 void latin_mbrtowc(benchmark::State& s) { walk_mbrtowc<false>(s, latin()); }
-void eucjp_class_zunt(benchmark::State& s) { walk_zunt<true>(s, eucjp()); }
-void eucjp_class_public(benchmark::State& s) { walk_public<true>(s, eucjp()); }
+void eucjp_class_zunt(benchmark::State& s) { walk_cursor<true, true>(s, eucjp()); }
+void eucjp_class_public(benchmark::State& s) { walk_cursor<true, false>(s, eucjp()); }
 void eucjp_class_mbrtowc(benchmark::State& s) { walk_mbrtowc<true>(s, eucjp()); }
-void latin_class_zunt(benchmark::State& s) { walk_zunt<true>(s, latin()); }
-void latin_class_public(benchmark::State& s) { walk_public<true>(s, latin()); }
+void latin_class_zunt(benchmark::State& s) { walk_cursor<true, true>(s, latin()); }
+void latin_class_public(benchmark::State& s) { walk_cursor<true, false>(s, latin()); }
 void latin_class_mbrtowc(benchmark::State& s) { walk_mbrtowc<true>(s, latin()); }
 
 }  // namespace

@@ -87,22 +87,26 @@ inline uint32_t open(lim_cursor& c, const void* buffer, uint32_t length, const l
   return 1;
 }
 
+// The shift byte after the n bytes of the current character of shift-sensitive text: when
+// it switches the mode (SI in double-byte mode, SO in single-byte mode; with either_mode SI
+// or SO whatever the mode), the cursor takes its mode and n + 1 is returned, else n.
+inline uint32_t take_shift(lim_cursor& c, uint32_t n, bool either_mode) {
+  if (!c.shiftset || !may_look_past(c, n)) return n;
+  const uint8_t b = c.cur[n];
+  const li_csdef* d = csdef(c);
+  if (b == d->cs_shift_in && (either_mode || c.shifted)) {
+    c.shifted = 0;
+  } else if (b == d->cs_shift_out && (either_mode || !c.shifted)) {
+    c.shifted = 1;
+  } else {
+    return n;
+  }
+  return n + 1;
+}
+
 // limfwdx: over the current character and a shift byte that follows it.
 inline uint32_t fwd(lim_cursor& c) {
-  uint32_t n = lim_charlen(&c);
-  if (c.shiftset && may_look_past(c, n)) {
-    const uint8_t b = c.cur[n];
-    const li_csdef* d = csdef(c);
-    if (c.shifted) {
-      if (b == d->cs_shift_in) {
-        c.shifted = 0;
-        ++n;
-      }
-    } else if (b == d->cs_shift_out) {
-      c.shifted = 1;
-      ++n;
-    }
-  }
+  const uint32_t n = take_shift(c, lim_charlen(&c), false);
   c.cur += n;
   return n;
 }
@@ -248,18 +252,9 @@ inline uint32_t close(lim_cursor& c) {
   return 1;
 }
 
-// limwterm: NUL, preceded by SI in double-byte mode.
-inline uint32_t terminate(lim_cursor& c) {
-  const bool si = c.shiftset && c.shifted;
-  const uint32_t n = si ? 2 : 1;
-  if (left(c) < n) return 0;
-  if (si) {
-    *c.cur++ = csdef(c)->cs_shift_in;
-    c.shifted = 0;
-  }
-  *c.cur++ = 0;
-  return n;
-}
+// limwterm: NUL, preceded by SI in double-byte mode; a NUL is written as any single-byte
+// character is.
+inline uint32_t terminate(lim_cursor& c) { return put(c, 0); }
 
 // The shift byte the destination needs before the source's current character: the
 // destination's SO or SI, or 0 when the states agree (or the set has no shift state).
@@ -304,18 +299,7 @@ inline uint32_t copy_step(lim_cursor& dst, lim_cursor& src, uint32_t* consumed,
   *consumed = 0;
   const uint32_t written = copy_char(dst, src, no_room);
   if (written == 0) return 0;
-  uint32_t n = lim_charbytes(&src);
-  if (src.shiftset && may_look_past(src, n)) {
-    const uint8_t b = src.cur[n];
-    const li_csdef* d = csdef(src);
-    if (b == d->cs_shift_in) {
-      src.shifted = 0;
-      ++n;
-    } else if (b == d->cs_shift_out) {
-      src.shifted = 1;
-      ++n;
-    }
-  }
+  const uint32_t n = take_shift(src, lim_charbytes(&src), true);
   src.cur += n;
   *consumed = n;
   return written;
