@@ -349,9 +349,9 @@ const li_csdef definitions[93] = {
      0x20, 0x7F, 0x00, 0x00, 0, 2, 0x08, 0,
      nullptr, nullptr, 0, 0x00},
     {997, 0, "JA16TSTSET2",  // 56
-     cs_attr_217, cs_attr_217, &cs_node_269,
-     cs_mbcase_16, cs_mbcase_17, cs_delta_299, cs_delta_300,
-     nullptr, nullptr, cs_wide_301,
+     cs_attr_218, cs_attr_218, &cs_node_189,
+     cs_mbcase_16, cs_mbcase_17, cs_delta_219, cs_delta_220,
+     nullptr, nullptr, cs_wide_221,
      0x20, 0x7E, 0x00, 0x00, 0, 2, 0x08, 0,
      nullptr, nullptr, 0, 0x00},
     {998, 0, "JA16TSTSET",  // 57

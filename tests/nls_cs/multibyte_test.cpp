@@ -305,3 +305,20 @@ TEST(Multibyte, WideForms) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Multibyte, TestSetWithDoubledBytes) {
+  const li_csdef* t2 = by_name("JA16TSTSET2");
+  // "Ä" and "ä" of WE8DEC written twice, 0x2020 apart.
+  uint16_t up = leaf_of_code(t2, 0xC4C4, 2), lo = leaf_of_code(t2, 0xE4E4, 2);
+  EXPECT_TRUE(up & LI_MBL_UPPER);
+  EXPECT_TRUE(lo & LI_MBL_LOWER);
+  EXPECT_FALSE(up & LI_MBL_WIDE);
+  EXPECT_EQ(t2->cs_mb_lower_delta[up & LI_MBL_CASE], 0x2020);
+  EXPECT_EQ(t2->cs_mb_upper_delta[lo & LI_MBL_CASE], -0x2020);
+  EXPECT_EQ(leaf_of_code(t2, 0xA0A0, 2), 0);  // undefined in WE8DEC
+  EXPECT_EQ(leaf_of_code(t2, 0xBFBF, 2) & LI_MBL_PUNCT, LI_MBL_PUNCT);
+}
+
+}  // namespace

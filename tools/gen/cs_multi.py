@@ -362,12 +362,12 @@ def build(code):
     # The standard BIG5 range, without the user-defined areas and the vendor rows.
     big5_core = {c for c in big5 if 0xA140 <= c <= 0xF9D5 and not 0xC6A1 <= c <= 0xC8FE}
 
-    def emit(name, lead, shift, codes, sb_page, case_maps, wide, wide_codes=None):
+    def emit(name, lead, shift, codes, sb_page, case_maps, wide, wide_codes=None, tree=None):
         f = {}
         f["lead"] = p.array("uint16_t", "cs_attr", lead, "0x%03X", 16)
         f["shift"] = p.array("uint16_t", "cs_attr", shift, "0x%03X", 16) if shift else f["lead"]
         leaves, up, lo = codes
-        f["tree"] = "&" + m.tree_fast(leaves)
+        f["tree"] = "&" + (tree or m.tree_fast(leaves))
         f["updelta"] = p.array("int32_t", "cs_delta", up, "%d", 16)
         f["lodelta"] = p.array("int32_t", "cs_delta", lo, "%d", 16)
         f["upper"] = p.array("uint8_t", "cs_mbcase", case_maps[0], "0x%02X", 16)
@@ -451,12 +451,22 @@ def build(code):
     emit("ZHT32SOPS", big5_lead, None, big5_class, ASCII, asc_case, w, big5_wide)
     emit("ZHT16DBT", big5_lead, None, big5_class, ASCII, asc_case, None)
 
-    # JA16TSTSET2: WE8DEC with every byte of 0x80 or more written twice.
+    # JA16TSTSET2: WE8DEC with every byte of 0x80 or more written twice. Every lead byte
+    # shares one leaf row indexed by the second byte: a character repeats its byte, so the row
+    # holds the classes of the WE8DEC upper half (two different bytes are not a character of
+    # the set). Upper- and lower-case letters lie 0x20 apart, so 0x2020 apart when doubled.
     mcs = dec_mcs()
     doubled = {b * 257: u for b, u in mcs.items() if b >= 0x80 and unicodedata.category(chr(u)) != "Cc"}
     w = wide_range("JA16TSTSET2")
     tst2_wide = [(b | 0x80) * 257 if w[0] <= b <= w[1] and (b | 0x80) in mcs else 0
                  for b in range(256)]
-    emit("JA16TSTSET2", lead_table(ASCII, range(0x80, 0x100)), None,
-         classify("JA16TSTSET2", doubled, wide=False), ASCII, asc_case, w, tst2_wide)
+    leaves, up, lo = classify("JA16TSTSET2", doubled, wide=False)
+    row = [0] * 256
+    for c, word in leaves.items():
+        row[c & 0xFF] = word
+    shared = m.leaf_node(row)
+    empty = m.leaf_node([0] * 256)
+    tree = m.inner_node([shared if b >= 0x80 else empty for b in range(256)])
+    emit("JA16TSTSET2", lead_table(ASCII, range(0x80, 0x100)), None, (leaves, up, lo), ASCII,
+         asc_case, w, tst2_wide, tree=tree)
     return m
