@@ -56,26 +56,7 @@ class Code:
 
 
 def read_map(name):
-    t = {}
-    with open(os.path.join(SRC, "charsets", name + ".map")) as f:
-        for line in f:
-            if line.startswith("#"):
-                continue
-            b, u = line.split()
-            t[int(b, 16)] = int(u, 16)
-    return t
-
-
-def simple_upper(u):
-    s = chr(u).upper()
-    return ord(s) if len(s) == 1 else u
-
-
-def simple_lower(u):
-    if u == 0x130:  # capital I with dot above
-        return ord("i")
-    s = chr(u).lower()
-    return ord(s) if len(s) == 1 else u
+    return cs_sets.read_hex_pairs(os.path.join(SRC, "charsets", name + ".map"))
 
 
 class Single:
@@ -121,8 +102,8 @@ class Single:
             if c == CODE_NONE:
                 continue
             u = code.uni[c]
-            cu = code.of.get(simple_upper(u))
-            cl = code.of.get(simple_lower(u))
+            cu = code.of.get(cs_sets.simple_case(u, True))
+            cl = code.of.get(cs_sets.simple_case(u, False))
             if cu is not None and cu in byte_of and cu != c:
                 upper[b] = byte_of[cu]
             if cl is not None and cl in byte_of and cl != c:

@@ -31,14 +31,7 @@ def read_mb(name):
 
 
 def read_pairs(name):
-    t = {}
-    with open(os.path.join(MB, name)) as f:
-        for line in f:
-            if line.startswith("#"):
-                continue
-            a, b = line.split()
-            t[int(a, 16)] = int(b, 16)
-    return t
+    return cs_sets.read_hex_pairs(os.path.join(MB, name))
 
 
 def is_xdigit(u):
@@ -92,9 +85,7 @@ def leaf_class(u, wide=True):
     return w
 
 
-def simple_case(u, upper):
-    s = chr(u).upper() if upper else chr(u).lower()
-    return ord(s) if len(s) == 1 else u
+simple_case = cs_sets.simple_case
 
 
 LOST_CASE = {}  # set name -> letters whose case partner the delta tables cannot reach
@@ -253,31 +244,9 @@ class Multi:
                                   "const li_cstree %s = {1, 0xFC, nullptr, %s};\n\n" % (k, body, n, k))
         return self.nodes[key]
 
-    def tree(self, leaves):
-        """Class tree over the codes in leaves (code -> leaf word); codes of 2 or 4 bytes."""
-        empty = self.leaf_node([0] * 256)
-
-        def build(prefix, depth):
-            # prefix: bytes so far; depth: bytes still to come below this node's children.
-            kids = []
-            for b in range(256):
-                p = prefix + (b,)
-                sub = {c: w for c, w in leaves.items() if c[:len(p)] == p}
-                if not sub:
-                    kids.append(empty)
-                elif all(len(c) == len(p) + 1 for c in sub):
-                    row = [0] * 256
-                    for c, w in sub.items():
-                        row[c[-1]] = w
-                    kids.append(self.leaf_node(row))
-                else:
-                    kids.append(build(p, depth - 1))
-            return self.inner_node(kids)
-
-        return build((), 0)
-
-    def tree_fast(self, codes_leaves):
-        # Group by byte tuples for speed.
+    def tree(self, codes_leaves):
+        """Class tree over the codes in codes_leaves (code -> leaf word): an inner node per
+        byte that continues a longer code, a leaf row per byte that precedes the last one."""
         leaves = {}
         for c, w in codes_leaves.items():
             n = 4 if c > 0xFFFFFF else 3 if c > 0xFFFF else 2
@@ -337,14 +306,7 @@ def page_case(page):
 
 
 def dec_mcs():
-    t = {}
-    with open(os.path.join(MB, "..", "WE8DEC.map")) as f:
-        for line in f:
-            if line.startswith("#"):
-                continue
-            b, u = line.split()
-            t[int(b, 16)] = int(u, 16)
-    return t
+    return cs_sets.read_hex_pairs(os.path.join(MB, "..", "WE8DEC.map"))
 
 
 def build(code):
@@ -367,7 +329,7 @@ def build(code):
         f["lead"] = p.array("uint16_t", "cs_attr", lead, "0x%03X", 16)
         f["shift"] = p.array("uint16_t", "cs_attr", shift, "0x%03X", 16) if shift else f["lead"]
         leaves, up, lo = codes
-        f["tree"] = "&" + (tree or m.tree_fast(leaves))
+        f["tree"] = "&" + (tree or m.tree(leaves))
         f["updelta"] = p.array("int32_t", "cs_delta", up, "%d", 16)
         f["lodelta"] = p.array("int32_t", "cs_delta", lo, "%d", 16)
         f["upper"] = p.array("uint8_t", "cs_mbcase", case_maps[0], "0x%02X", 16)

@@ -1,5 +1,5 @@
 """The list of the built-in character sets: number order, names, ids and the fields that
-follow from each set's group. Shared by the generators and their checks."""
+follow from each set's group; and the small readers the generators share."""
 
 # (name, id) in number order.
 SETS = [
@@ -123,3 +123,23 @@ def max_bytes(name):
 
 def base_id(name):
     return 0 if name in MULTI else BASE_ID[name]
+
+
+def read_hex_pairs(path):
+    """A mapping file of "hex hex" lines (comment lines start with #) as a dict."""
+    t = {}
+    with open(path) as f:
+        for line in f:
+            if line.startswith("#"):
+                continue
+            a, b = line.split()
+            t[int(a, 16)] = int(b, 16)
+    return t
+
+
+def simple_case(u, upper):
+    """The simple (one-character) upper- or lower-case partner of scalar u, or u itself."""
+    if u == 0x130 and not upper:  # capital I with dot above lowers to a plain i
+        return ord("i")
+    s = chr(u).upper() if upper else chr(u).lower()
+    return ord(s) if len(s) == 1 else u
