@@ -1,0 +1,36 @@
+// The echo protocol Velmor71 serves: every request and reply starts with an 8-byte header
+// (operation, length; native byte order), followed by `length` bytes where the operation says.
+#pragma once
+
+#include <cstdint>
+
+namespace velmor {
+
+struct Header {
+  uint32_t op;
+  uint32_t len;
+};
+
+enum Op : uint32_t {
+  kEcho = 1,    // request: len bytes; reply: header {kEcho, len} and the same bytes
+  kSink = 2,    // request: len bytes; reply: header {kSink, len}
+  kSource = 3,  // request: no data; reply: header {kSource, len} and len pattern bytes
+  kClose = 4,   // request: no data; the server disconnects without a reply
+  kBreak = 5,   // request: no data; the server sends a break, resets its side and goes on
+  kInfo = 6,    // request: no data; reply: header {kInfo, 16} and four words (Info)
+};
+
+// What the server knows of its side of the connection.
+struct Info {
+  uint32_t pid;          // server process id
+  uint32_t buffer_size;  // the connection's buffer size
+  uint32_t peer_platform;
+  uint32_t quantum;      // liveness timer interval, ms
+};
+
+constexpr uint32_t kMaxEcho = 16u << 20;  // longest echo or sink request
+
+// Byte i of a kSource reply.
+inline unsigned char pattern(uint32_t i) { return static_cast<unsigned char>(i * 7u + 3u); }
+
+}  // namespace velmor
