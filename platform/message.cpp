@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -44,12 +45,18 @@ bool queue_address(uint32_t pid, uint32_t tid, sockaddr_un* a, socklen_t* len) {
   return true;
 }
 
+// The socket holds only a few datagrams, so messages waiting in it are moved into an
+// in-process backlog whenever this thread would otherwise block on a full queue elsewhere;
+// two threads posting to each other then never wait on one another.
+constexpr size_t kMaxBacklog = 10000;
+
 struct ThreadQueue {
   int fd = -1;
   uint32_t tid = 0;
   bool quit = false;
   uint32_t quit_code = 0;
   sockaddr_un addr{};
+  std::deque<Message> backlog;
   ~ThreadQueue() {
     if (fd < 0) return;
     detail::destroy_thread_windows(tid);
@@ -98,7 +105,7 @@ bool take_due_timer(uint32_t tid, uint32_t now, Message* m) {
   return true;
 }
 
-bool receive_one(Message* m) {
+bool read_socket(Message* m) {
   for (;;) {
     uint32_t words[4];
     ssize_t n = recv(tq.fd, words, sizeof words, MSG_DONTWAIT | MSG_TRUNC);
@@ -107,6 +114,23 @@ bool receive_one(Message* m) {
     *m = Message{words[0], words[1], words[2], words[3]};
     return true;
   }
+}
+
+// Moves what waits in this thread's socket into the backlog (beyond its limit: dropped).
+void drain_socket() {
+  if (tq.fd < 0) return;
+  Message m{};
+  while (read_socket(&m))
+    if (tq.backlog.size() < kMaxBacklog) tq.backlog.push_back(m);
+}
+
+bool receive_one(Message* m) {
+  if (!tq.backlog.empty()) {
+    *m = tq.backlog.front();
+    tq.backlog.pop_front();
+    return true;
+  }
+  return read_socket(m);
 }
 
 // The retrieval loop; timeout_ms ~0u waits forever.
@@ -157,6 +181,7 @@ bool ensure_thread_queue() noexcept {
     close(tq.fd);
     unlink(tq.addr.sun_path);
     tq.fd = -1;
+    tq.backlog.clear();
   }
   int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
@@ -202,7 +227,8 @@ int post_message(uint32_t hwnd, uint32_t msg, uint32_t wparam, uint32_t lparam) 
     int e = n < 0 ? errno : EIO;
     if (e == EINTR) continue;
     if ((e != EAGAIN && e != ENOBUFS) || tick_count() - start >= 2000u) return e;
-    usleep(500);
+    drain_socket();
+    usleep(200);
   }
 }
 
