@@ -248,6 +248,35 @@ TEST_F(Connection, ServerVanishingDuringHandshake) {
   }
 }
 
+TEST_F(Connection, ServerSurvivesClientsVanishingDuringHandshake) {
+  {
+    Client first;  // starts the server
+    ASSERT_EQ(first.open(), 0);
+  }
+  const uint32_t main = zunt::platform::find_window("VELMOR7", "VELMOR7");
+  ASSERT_NE(main, 0u);
+  for (const char* step : {"connect", "hello", "attach"}) {
+    std::string cmd = std::string(ZUNT_BINARY_DIR) + "/bin/twotask_fake_client " + step;
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    unsigned fake = 0;
+    EXPECT_EQ(std::fscanf(p, "%u", &fake), 1);
+    EXPECT_EQ(pclose(p), 0) << step;
+    // The server notices within a few timer ticks and releases that connection entirely.
+    bool released = false;
+    for (int i = 0; i < 300 && !released; ++i) {
+      released = zunt::platform::enum_child_windows(main, nullptr, 0) == 0;
+      if (!released) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(released) << step;
+    EXPECT_FALSE(shm_exists("CSEND", fake)) << step;  // the dead client's segment is swept
+    EXPECT_TRUE(twotask_test::process_running(server_pid())) << step;
+  }
+  Client c;
+  ASSERT_EQ(c.open(), 0);
+  EXPECT_TRUE(c.echo_ok(1000));
+}
+
 TEST_F(Connection, ServerProgramNotOnPath) {
   std::filesystem::create_directory(dir_ / "empty");
   setenv("PATH", (dir_ / "empty").c_str(), 1);
