@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -56,6 +57,8 @@ struct ThreadQueue {
   bool quit = false;
   uint32_t quit_code = 0;
   sockaddr_un addr{};
+  uint32_t pid = 0;     // process the queue was made in (a forked child makes its own)
+  char key[200] = {};   // the runtime directory setting the queue was made under
   std::deque<Message> backlog;
   ~ThreadQueue() {
     if (fd < 0) return;
@@ -171,6 +174,11 @@ bool retrieve(Message* m, uint32_t timeout_ms, bool* timed_out) {
 namespace detail {
 
 bool ensure_thread_queue() noexcept {
+  // Fast path: the queue exists and the runtime directory setting has not changed.
+  const char* key = std::getenv("ZUNT_RUNTIME_DIR");
+  if (key == nullptr) key = "";
+  if (tq.fd >= 0 && tq.pid == process_id() && std::strcmp(key, tq.key) == 0) return true;
+  if (std::strlen(key) >= sizeof tq.key) return false;
   uint32_t tid = tq.fd >= 0 ? tq.tid : thread_id();
   sockaddr_un want{};
   socklen_t len = 0;
@@ -196,6 +204,8 @@ bool ensure_thread_queue() noexcept {
   setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   tq.fd = fd;
   tq.tid = tid;
+  tq.pid = process_id();
+  std::strcpy(tq.key, key);
   return true;
 }
 
@@ -208,16 +218,56 @@ void kill_window_timers(uint32_t hwnd) noexcept {
 
 }  // namespace detail
 
+// Recently used routes of this thread: a window's queue is looked up from its record once;
+// later posts only check that the record still exists (the window was not destroyed) and
+// let the kernel refuse delivery when the owning process has died.
+struct Route {
+  uint32_t hwnd;
+  sockaddr_un addr;
+  socklen_t len;
+  char record[sizeof(sockaddr_un::sun_path)];
+  char key[200];  // the runtime directory setting it was learnt under
+};
+constexpr int kRoutes = 8;
+thread_local Route t_routes[kRoutes];
+thread_local int t_next_route = 0;
+
 int post_message(uint32_t hwnd, uint32_t msg, uint32_t wparam, uint32_t lparam) noexcept {
-  uint32_t pid = 0, tid = 0;
-  if (!detail::window_route(hwnd, &pid, &tid)) return ENOENT;
-  sockaddr_un a{};
-  socklen_t len = 0;
-  if (!queue_address(pid, tid, &a, &len)) return EACCES;
+  if (hwnd == 0) return ENOENT;
+  Route* route = nullptr;
+  for (auto& r : t_routes)
+    if (r.hwnd == hwnd) route = &r;
+  const char* key = std::getenv("ZUNT_RUNTIME_DIR");
+  if (key == nullptr) key = "";
+  if (route != nullptr) {
+    // A route learnt under another runtime directory, or to a window that is gone, is dropped.
+    if (std::strcmp(key, route->key) != 0 || access(route->record, F_OK) != 0) {
+      route->hwnd = 0;
+      route = nullptr;
+    }
+  }
+  if (route == nullptr) {
+    uint32_t pid = 0, tid = 0;
+    if (!detail::window_route(hwnd, &pid, &tid)) return ENOENT;
+    Route& r = t_routes[t_next_route];
+    t_next_route = (t_next_route + 1) % kRoutes;
+    char leaf[24];
+    std::snprintf(leaf, sizeof leaf, "w.%u", hwnd);
+    if (!queue_address(pid, tid, &r.addr, &r.len) || !runtime_path(leaf, r.record, sizeof r.record) ||
+        std::strlen(key) >= sizeof r.key) {
+      r.hwnd = 0;
+      return EACCES;
+    }
+    r.hwnd = hwnd;
+    std::strcpy(r.key, key);
+    route = &r;
+  }
   if (ts.fd < 0) {
     ts.fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (ts.fd < 0) return errno;
   }
+  sockaddr_un& a = route->addr;
+  socklen_t len = route->len;
   const uint32_t words[4] = {hwnd, msg, wparam, lparam};
   const uint32_t start = tick_count();
   for (;;) {
@@ -226,7 +276,11 @@ int post_message(uint32_t hwnd, uint32_t msg, uint32_t wparam, uint32_t lparam) 
     if (n == static_cast<ssize_t>(sizeof words)) return 0;
     int e = n < 0 ? errno : EIO;
     if (e == EINTR) continue;
-    if ((e != EAGAIN && e != ENOBUFS) || tick_count() - start >= 2000u) return e;
+    if (e != EAGAIN && e != ENOBUFS) {
+      route->hwnd = 0;  // look the window up afresh next time
+      return e;
+    }
+    if (tick_count() - start >= 2000u) return e;
     drain_socket();
     usleep(200);
   }

@@ -18,6 +18,9 @@ enum Op : uint32_t {
   kClose = 4,   // request: no data; the server disconnects without a reply
   kBreak = 5,   // request: no data; the server sends a break, resets its side and goes on
   kInfo = 6,    // request: no data; reply: header {kInfo, 16} and four words (Info)
+  kSocket = 7,  // request: no data; reply: header {kSocket, n} and the n-byte path of a Unix
+                // stream socket on which the server accepts one connection (within 10 s) and
+                // serves kEcho, kSink and kSource the same way until it is closed
 };
 
 // What the server knows of its side of the connection.

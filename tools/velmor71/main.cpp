@@ -12,6 +12,9 @@
 //                       before and a second hello after the real one), "vanish1" (exit on
 //                       the connect request), "vanish2" (send a hello, then exit),
 //                       "nowindow" (never show the main window; exit after 30 s)
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,6 +28,7 @@
 #include "echo.h"
 #include "message.h"
 #include "osn_internal.h"
+#include "rundir.h"
 #include "sysinfo.h"
 #include "window.h"
 
@@ -51,6 +55,70 @@ void pump_one() {
 
 int32_t recv_all(osn_context** c, void* dst, uint32_t n) { return osnfrc(c, 0, dst, n); }
 int32_t send_all(osn_context** c, const void* src, uint32_t n) { return osnfsn(c, 0, src, n); }
+
+bool read_full(int fd, void* p, size_t n) {
+  auto* b = static_cast<unsigned char*>(p);
+  while (n > 0) {
+    ssize_t r = read(fd, b, n);
+    if (r <= 0) return false;
+    b += r;
+    n -= static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool write_full(int fd, const void* p, size_t n) {
+  auto* b = static_cast<const unsigned char*>(p);
+  while (n > 0) {
+    ssize_t r = send(fd, b, n, MSG_NOSIGNAL);
+    if (r <= 0) return false;
+    b += r;
+    n -= static_cast<size_t>(r);
+  }
+  return true;
+}
+
+// The same echo protocol over a Unix stream socket: the yardstick the benchmark measures the
+// transport against, between the same two processes.
+void serve_socket(int listener, std::string path) {
+  pollfd p{listener, POLLIN, 0};
+  int fd = poll(&p, 1, 10000) == 1 ? accept(listener, nullptr, nullptr) : -1;
+  close(listener);
+  unlink(path.c_str());
+  std::vector<unsigned char> buf;
+  velmor::Header h{};
+  while (fd >= 0 && read_full(fd, &h, sizeof h)) {
+    if ((h.op != velmor::kEcho && h.op != velmor::kSink && h.op != velmor::kSource) || h.len > velmor::kMaxEcho) break;
+    buf.resize(h.len);
+    if (h.op != velmor::kSource && !read_full(fd, buf.data(), h.len)) break;
+    if (h.op == velmor::kSource)
+      for (uint32_t i = 0; i < h.len; ++i) buf[i] = velmor::pattern(i);
+    bool ok = write_full(fd, &h, sizeof h);
+    if (ok && h.op != velmor::kSink) ok = write_full(fd, buf.data(), h.len);
+    if (!ok) break;
+  }
+  if (fd >= 0) close(fd);
+  --g_active;
+}
+
+// Opens a listening socket in the runtime directory; returns its descriptor and path.
+int open_listener(std::string* path) {
+  static std::atomic<uint32_t> serial{0};
+  char leaf[64];
+  std::snprintf(leaf, sizeof leaf, "echo.%u.%u", platform::process_id(), ++serial);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  if (!platform::runtime_path(leaf, a.sun_path, sizeof a.sun_path)) return -1;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  unlink(a.sun_path);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 1) != 0) {
+    close(fd);
+    return -1;
+  }
+  *path = a.sun_path;
+  return fd;
+}
 
 // Serves one connection until it ends.
 void serve(std::string text) {
@@ -92,6 +160,16 @@ void serve(std::string text) {
       osnfbr(&ctx);
       osnfrs(&ctx);
       continue;
+    } else if (h.op == velmor::kSocket) {
+      std::string path;
+      int listener = open_listener(&path);
+      velmor::Header reply{velmor::kSocket, listener < 0 ? 0u : static_cast<uint32_t>(path.size())};
+      if (listener >= 0) {
+        ++g_active;
+        std::thread(serve_socket, listener, path).detach();
+      }
+      r = send_all(&ctx, &reply, sizeof reply);
+      if (r == 0) r = send_all(&ctx, path.data(), reply.len);
     } else if (h.op == velmor::kInfo) {
       velmor::Info info{platform::process_id(), ctx->buffer_size, ctx->peer_platform, ctx->quantum};
       velmor::Header reply{velmor::kInfo, sizeof info};
