@@ -26,7 +26,9 @@ CODE_SRC = 'base/data/src/internal-code.tsv'
 SORT_SRC = 'base/data/src/sorts.txt'
 OUT = 'base/data/sort_defs.cpp'
 NCODES = 1000
-CODE_NONE = 999
+# Bytes without a character map to 998; 999 ends a stream of internal codes. Both sort last.
+CODE_NONE = 998
+CODE_END = 999
 
 # Diacritics in the order in which accented forms of one letter follow each other.
 ACCENTS = [0x0301, 0x0300, 0x0302, 0x0303, 0x0308, 0x030A, 0x030C, 0x0306, 0x0304, 0x0307,
@@ -314,8 +316,9 @@ class Sort:
         for letter, s in self.sec_override.items():
             self.secondary[self.code_of[letter]] = s
         self.check_distinct()
-        if CODE_NONE not in self.codes:
-            self.primary[CODE_NONE], self.secondary[CODE_NONE] = 255, 1
+        for secondary, code in enumerate((CODE_NONE, CODE_END), start=1):
+            if code not in self.codes:
+                self.primary[code], self.secondary[code] = 255, secondary
 
     def case_bit(self, ch):
         upper = ch.isupper()
