@@ -2,6 +2,7 @@
 // classification, writing and copying, the shift bytes of shift-sensitive text, and the
 // bounds that hold whatever the bytes.
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <cstring>
 #include <string>
@@ -663,6 +664,83 @@ TEST(CursorCopy, MultibyteSets) {
       limfwdx(&r);
     }
     EXPECT_EQ(codes, w.codes);
+  }
+}
+
+// glibc iconv as an independent encoder: the text in the named encoding, flushed (so that a
+// stateful encoding ends in single-byte mode); false when iconv cannot convert all of it.
+bool iconv_text(const std::string& utf8, const char* to, std::string* out) {
+  iconv_t cd = iconv_open(to, "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string buf(utf8.size() * 4 + 8, '\0');
+  char* ip = const_cast<char*>(utf8.data());
+  size_t il = utf8.size();
+  char* op = buf.data();
+  size_t ol = buf.size();
+  bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) &&
+            iconv(cd, nullptr, nullptr, &op, &ol) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  buf.resize(buf.size() - ol);
+  *out = buf;
+  return ok;
+}
+
+// The cursor divides text that iconv encoded into the characters iconv encoded one by one.
+TEST(CursorOracle, DividesIconvTextIntoItsCharacters) {
+  // ASCII, kana (full and half width), kanji and hanzi of two-byte and four-byte forms,
+  // hangul, full-width forms, Greek, Cyrillic, the ideographic space; each set takes those
+  // it has.
+  static const char* const kChars[] = {"A", "z", "9", " ", "~", "\xE6\x97\xA5", "\xE6\x9C\xAC",
+                                       "\xE4\xB8\xAD", "\xE4\xB8\x80", "\xE4\xB9\x82",
+                                       "\xED\x95\x9C", "\xE3\x81\x82", "\xE3\x82\xA2",
+                                       "\xEF\xBD\xB1", "\xEF\xBC\xA1", "\xEF\xBC\x90",
+                                       "\xE3\x80\x80", "\xCE\xB1", "\xD0\x96", "\xEF\xBC\xBF"};
+  struct {
+    const char* set;
+    const char* encoding;
+    bool stateful;
+  } const kSets[] = {
+      {"JA16EUC", "EUC-JP", false},      {"JA16SJIS", "SHIFT_JIS", false},
+      {"KO16KSC5601", "EUC-KR", false},  {"ZHS16CGB231280", "GB2312", false},
+      {"ZHT32EUC", "EUC-TW", false},     {"ZHT16BIG5", "BIG5", false},
+      {"JA16DBCS", "IBM939", true},      {"JA16EBCDIC930", "IBM930", true},
+      {"KO16DBCS", "IBM933", true},
+  };
+  for (const auto& k : kSets) {
+    SCOPED_TRACE(k.set);
+    std::vector<std::pair<const char*, std::string>> known;  // character, its own bytes
+    for (const char* ch : kChars) {
+      std::string one;
+      if (!iconv_text(ch, k.encoding, &one)) continue;
+      // Shift bytes are not part of a character.
+      if (k.stateful && one.size() > 2 && one.front() == '\x0E' && one.back() == '\x0F')
+        one = one.substr(1, one.size() - 2);
+      known.emplace_back(ch, one);
+    }
+    // In order, then shuffled, so that characters of each kind follow one another.
+    std::string utf8;
+    std::vector<std::string> pieces;
+    const size_t n = known.size();
+    for (size_t i = 0; i < 2 * n; ++i) {
+      const auto& [ch, one] = known[i < n ? i : (i * 7 + 3) % n];
+      utf8 += ch;
+      pieces.push_back(one);
+    }
+    ASSERT_GE(pieces.size(), 16u);
+    std::string text;
+    ASSERT_TRUE(iconv_text(utf8, k.encoding, &text));
+    const li_handle h = handle_for(k.set);
+    Text t(Bytes(text.begin(), text.end()));
+    lim_cursor c;
+    limcpen(t.data(), t.size(), &c, &h);
+    std::vector<std::string> got;
+    while (lim_offset(&c) < c.len) {
+      got.emplace_back(reinterpret_cast<const char*>(c.cur), lim_charbytes(&c));
+      EXPECT_NE(limdspx(&c), 0u);
+      limfwdx(&c);
+    }
+    EXPECT_EQ(got, pieces);
+    EXPECT_EQ(c.shifted, 0u);
   }
 }
 
