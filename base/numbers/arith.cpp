@@ -103,7 +103,7 @@ inline void finish_sum(bool neg, int e, uint8_t* r, int count, lnm_number* dst, 
   store(out, n, dst, dstlen);
 }
 
-void add_sub(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
+void add_sub_generic_impl(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
   // Infinities: the first operand's infinity wins, otherwise the second's, negated for a
   // subtraction.
   if (is_pos_inf(a) || is_neg_inf(a)) {
@@ -488,6 +488,11 @@ void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
 }
 
 }  // namespace
+
+void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
+  add_sub_generic_impl(a, b, subtract, dst, dstlen);
+}
+
 }  // namespace zunt::num
 
 using namespace zunt::num;
@@ -497,7 +502,8 @@ extern "C" {
 ZUNT_API void lnmqaos(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                       int32_t* dstlen, int32_t op) {
   uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
-  add_sub(operand(a, alen, sa), operand(b, blen, sb), op != 0, dst, dstlen);
+  Bytes x = operand(a, alen, sa), y = operand(b, blen, sb);
+  if (!add_sub_fast(x, y, op != 0, dst, dstlen)) add_sub_generic(x, y, op != 0, dst, dstlen);
 }
 
 ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,

@@ -84,6 +84,12 @@ inline void store_inf(bool negative, lnm_number* dst, int32_t* dstlen) {
     store(pos, 2, dst, dstlen);
 }
 
+// Addition (subtract false) or subtraction of two resolved operands. add_sub_fast handles
+// canonical finite non-zero operands and returns false for anything else; add_sub_generic
+// handles every input digit by digit. Both give the same bytes where both apply.
+bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
+void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
+
 // Byte-digit unpacking: out[0] = digit count (0..20), out[1] = exponent code (65 + E, 0 for
 // zero), out[2..] = digits 0..99 (100 first for an infinity). Clears all size bytes first and
 // writes no more than size. Returns 1 for a negative number, else 0.
