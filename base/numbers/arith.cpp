@@ -10,6 +10,11 @@
 
 #include "numbers/number_internal.h"
 
+// The digit loops are short and carry-bound; vectorising them only adds stack round trips.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize")
+#endif
+
 namespace zunt::num {
 namespace {
 
@@ -406,6 +411,213 @@ void multiply(const Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* ds
   pack_words(neg, e, d, n, dst, dstlen);
 }
 
+// Digits of a canonical finite non-zero operand, read straight from its bytes, zero-padded to
+// 20; false for anything else (zero, infinities, machine integers, non-canonical bytes).
+struct Digits {
+  int32_t d[LNM_DIGITS];
+  int n;
+  int e;
+  bool neg;
+};
+
+inline bool read_canonical(const lnm_number* p, int32_t len, Digits& o) {
+  if (p == nullptr) return false;
+  uint8_t scratch[LNM_MAXLEN];
+  Bytes b = operand(p, len, scratch);
+  if (b.n < 2 || is_pos_inf(b)) return false;
+  o.neg = is_negative(b);
+  int n = b.n - 1;
+  const uint8_t* m = b.p + 1;
+  if (o.neg) {
+    if (m[n - 1] == kTerminator) {
+      if (--n == 0 || n == LNM_DIGITS) return false;
+    } else if (n != LNM_DIGITS) {
+      return false;
+    }
+  }
+  o.e = o.neg ? 62 - b.p[0] : b.p[0] - 193;
+  uint32_t bad = 0;
+  for (int i = 0; i < n; ++i) {
+    int32_t v = o.neg ? 101 - m[i] : m[i] - 1;
+    bad |= static_cast<uint32_t>(v) > 99u;
+    o.d[i] = v;
+  }
+  for (int i = n; i < LNM_DIGITS; ++i) o.d[i] = 0;
+  o.n = n;
+  return !bad && o.d[0] != 0;
+}
+
+// The product as the word-by-word accumulation forms it (only partial products a_i * b_j
+// with i + j <= 21), computed on pairs of digits: limb products A_I * B_J cover digit pairs at
+// positions 2(I + J) .. 2(I + J) + 2, so every limb column up to 9 is kept whole, column 10
+// loses its low-digit products (position 22), and later columns are dropped. The kept value
+// is then split into base-100 digits, which is what the word carries produce.
+void multiply_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* dstlen) {
+  const bool neg = a.neg != b.neg;
+  const int ep = a.e + b.e + 1;
+  if (ep < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  const int la = (a.n + 1) / 2, lb = (b.n + 1) / 2;
+  uint32_t A[10], B[10];
+  for (int i = 0; i < 10; ++i) {
+    A[i] = static_cast<uint32_t>(a.d[2 * i] * 100 + a.d[2 * i + 1]);
+    B[i] = static_cast<uint32_t>(b.d[2 * i] * 100 + b.d[2 * i + 1]);
+  }
+  // Columns 0..10 of limb products (each below 11 * 10^8).
+  uint64_t c[11] = {};
+  for (int i = 0; i < la; ++i) {
+    const uint64_t ai = A[i];
+    const int jmax = (10 - i < lb - 1) ? 10 - i : lb - 1;
+    for (int j = 0; j <= jmax; ++j) c[i + j] += ai * B[j];
+  }
+  // Column 10 without its products at position 22, in units of position 21.
+  uint64_t low = 0;
+  for (int i = 1; i <= 9; ++i) low += static_cast<uint64_t>(a.d[2 * i + 1]) * static_cast<uint64_t>(b.d[2 * (10 - i) + 1]);
+  const uint64_t c10 = (c[10] - low) / 100;
+  // Digits: word 0 (the carry), positions 0..21 in words 1..22.
+  int32_t w[23];
+  uint64_t carry = c10 / 100;
+  w[22] = static_cast<int32_t>(c10 % 100);
+  for (int k = 9; k >= 0; --k) {
+    const uint64_t v = c[k] + carry;
+    carry = v / 10000;
+    const uint32_t r = static_cast<uint32_t>(v - carry * 10000);
+    // Column k holds positions 2k + 1 and 2k + 2 once normalised (word = position + 1).
+    w[2 + 2 * k] = static_cast<int32_t>(r / 100);
+    w[3 + 2 * k] = static_cast<int32_t>(r % 100);
+  }
+  w[1] = static_cast<int32_t>(carry % 100);  // position 0
+  w[0] = static_cast<int32_t>(carry / 100);  // the carry word
+  int e;
+  const int32_t* d;
+  int n;
+  if (w[0] != 0) {
+    e = ep;
+    d = w;
+    n = 23;
+  } else {
+    e = ep - 1;
+    d = w + 1;
+    n = 22;
+  }
+  if (e < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  if (e > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  pack_words(neg, e, d, n, dst, dstlen);
+}
+
+// Brings the quotient words q[1..22] (q[0] spare) into 0..99 and packs the quotient whose
+// first word has exponent dexp.
+// Truncating division of r by a fixed t (10000 <= t < 2^20, |r| < 2^31) by multiplying with
+// a 33-bit reciprocal: with l = bit length of t, m = floor(2^(31+l) / t) + 1 gives
+// floor(x / t) = (x * m) >> (31 + l) exactly for every x < 2^31, and x * m stays below 2^64.
+struct Reciprocal {
+  uint64_t m;
+  int shift;
+  uint32_t t;
+  explicit Reciprocal(uint32_t divisor) : t(divisor) {
+    const int l = 32 - __builtin_clz(divisor);
+    shift = 31 + l;
+    m = (1ull << shift) / divisor + 1;
+  }
+  int32_t div(int32_t r) const {
+    const uint32_t mag = r < 0 ? 0u - static_cast<uint32_t>(r) : static_cast<uint32_t>(r);
+    const int32_t q = static_cast<int32_t>((mag * m) >> shift);
+    return r < 0 ? -q : q;
+  }
+};
+
+void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen);
+
+// Division of canonical operands, developing the same 22 quotient words as divide(): instead
+// of subtracting q * b_k from the dividend words as each quotient word appears, each dividend
+// word takes the sum of those subtractions when it is brought down. Subtractions the
+// word-by-word form leaves out for late quotient words only ever reach positions beyond the
+// 24th, which are never brought down, and its early stop only skips quotient words that are
+// zero; neither changes the quotient.
+void divide_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* dstlen) {
+  const bool neg = a.neg != b.neg;
+  const int dexp = a.e - b.e;
+  if (dexp < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  int32_t x[24];
+  for (int i = 0; i < LNM_DIGITS; ++i) x[i] = a.d[i];
+  x[20] = x[21] = x[22] = x[23] = 0;
+  const int nb = b.n;
+  const int32_t* y = b.d;
+  const Reciprocal t(static_cast<uint32_t>(y[0] * 10000 + (nb > 1 ? y[1] : 0) * 100 + (nb > 2 ? y[2] : 0)));
+  int32_t q[23];  // q[0] spare, quotient words q[1..22]
+  q[0] = 0;
+  // The divisor digits from the fourth on, reversed and zero-padded: the subtraction landing
+  // on position p is the dot product of q[1..p-2] with yr[24 - p ..].
+  int32_t yr[24];  // only yr[25 - nb .. 21] are written, and only they are read
+  for (int k = 3; k < nb; ++k) yr[24 - k] = y[k];
+  int32_t r = x[0] * 100 + x[1];
+  for (int p = 2; p <= 23; ++p) {
+    // Subtractions of earlier quotient words q_p0 * b_(p - p0 + 2) that land on position p
+    // (q_p0 is q[p0 - 1]; only divisor digits 3..nb-1 take part).
+    int32_t sub0 = 0, sub1 = 0;
+    const int32_t* yp = yr + 23 - p;  // yp[j] pairs with q[j]: y index p - j + 1
+    int j = p >= nb ? p + 2 - nb : 1;
+    for (; j + 1 <= p - 2; j += 2) {
+      sub0 += q[j] * yp[j];
+      sub1 += q[j + 1] * yp[j + 1];
+    }
+    if (j <= p - 2) sub0 += q[j] * yp[j];
+    r = r * 100 + x[p] - sub0 - sub1;
+    const int32_t qw = t.div(r);
+    r -= qw * static_cast<int32_t>(t.t);
+    q[p - 1] = qw;
+  }
+  finish_quotient(neg, dexp, q, dst, dstlen);
+}
+
+void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen) {
+  // Quotient words back into the range 0..99, carries moving toward the first word.
+  for (int i = 22; i >= 2; --i) {
+    int32_t v = q[i];
+    if (v > 99 || v < 0) {
+      int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
+      q[i] = v - c * 100;
+      q[i - 1] += c;
+    }
+  }
+  // A first word outside 0..99 (possible only through the approximations) carries on.
+  if (q[1] > 99 || q[1] < 0) {
+    int32_t v = q[1];
+    int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
+    q[1] = v - c * 100;
+    q[0] += c;
+  }
+  int e = dexp;
+  const int32_t* d = q + 1;
+  int n = 22;
+  if (q[0] > 0) {
+    e = dexp + 1;
+    d = q;
+    n = 23;
+  }
+  int lead = d[0] != 0 ? e : e - 1;
+  if (lead > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  if (lead < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  pack_words(neg, e, d, n, dst, dstlen);
+}
+
 void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
   bool neg = a.sign != b.sign;
   if (a.inf() || b.zero()) {
@@ -451,46 +663,29 @@ void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
       if (!rest) break;
     }
   }
-  // Quotient words back into the range 0..99, carries moving toward the first word.
-  for (int i = 22; i >= 2; --i) {
-    int32_t v = q[i];
-    if (v > 99 || v < 0) {
-      int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
-      q[i] = v - c * 100;
-      q[i - 1] += c;
-    }
-  }
-  // A first word outside 0..99 (possible only through the approximations) carries on.
-  if (q[1] > 99 || q[1] < 0) {
-    int32_t v = q[1];
-    int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
-    q[1] = v - c * 100;
-    q[0] += c;
-  }
-  int e = dexp;
-  const int32_t* d = q + 1;
-  int n = 22;
-  if (q[0] > 0) {
-    e = dexp + 1;
-    d = q;
-    n = 23;
-  }
-  int lead = d[0] != 0 ? e : e - 1;
-  if (lead > kMaxExp) {
-    store_inf(neg, dst, dstlen);
-    return;
-  }
-  if (lead < kMinExp) {
-    store_zero(dst, dstlen);
-    return;
-  }
-  pack_words(neg, e, d, n, dst, dstlen);
+  finish_quotient(neg, dexp, q, dst, dstlen);
 }
 
 }  // namespace
 
 void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
   add_sub_generic_impl(a, b, subtract, dst, dstlen);
+}
+
+void divide_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                    int32_t* dstlen) {
+  Unpacked x, y;
+  unpack(a, alen, x);
+  unpack(b, blen, y);
+  divide(x, y, dst, dstlen);
+}
+
+void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                      int32_t* dstlen) {
+  Unpacked x, y;
+  unpack(a, alen, x);
+  unpack(b, blen, y);
+  multiply(x, y, dst, dstlen);
 }
 
 }  // namespace zunt::num
@@ -508,18 +703,22 @@ ZUNT_API void lnmqaos(const lnm_number* a, int32_t alen, const lnm_number* b, in
 
 ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                      int32_t* dstlen) {
-  Unpacked x, y;
-  unpack(a, alen, x);
-  unpack(b, blen, y);
-  multiply(x, y, dst, dstlen);
+  Digits p, q;
+  if (read_canonical(a, alen, p) && read_canonical(b, blen, q)) {
+    multiply_digits(p, q, dst, dstlen);
+    return;
+  }
+  multiply_generic(a, alen, b, blen, dst, dstlen);
 }
 
 ZUNT_API void lnmdiv(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                      int32_t* dstlen) {
-  Unpacked x, y;
-  unpack(a, alen, x);
-  unpack(b, blen, y);
-  divide(x, y, dst, dstlen);
+  Digits p, q;
+  if (read_canonical(a, alen, p) && read_canonical(b, blen, q)) {
+    divide_digits(p, q, dst, dstlen);
+    return;
+  }
+  divide_generic(a, alen, b, blen, dst, dstlen);
 }
 
 ZUNT_API int32_t lnmqosb(const lnm_number* n, int32_t len, int32_t* words, int32_t* exp, int32_t** first,

@@ -90,6 +90,16 @@ inline void store_inf(bool negative, lnm_number* dst, int32_t* dstlen) {
 bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
 void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
 
+// Multiplication word by word, as the accumulation of partial products is defined; lnmmul
+// computes canonical operands on digit pairs with the same result.
+void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                      int32_t* dstlen);
+
+// Division word by word with the dividend updated as each quotient word appears; lnmdiv
+// computes canonical operands with the same quotient words.
+void divide_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                    int32_t* dstlen);
+
 // Byte-digit unpacking: out[0] = digit count (0..20), out[1] = exponent code (65 + E, 0 for
 // zero), out[2..] = digits 0..99 (100 first for an infinity). Clears all size bytes first and
 // writes no more than size. Returns 1 for a negative number, else 0.

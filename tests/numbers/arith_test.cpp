@@ -275,10 +275,10 @@ TEST(NumberArith, ArbitraryBytes) {
 
 namespace {
 
-// The word-at-a-time addition gives the same bytes as the digit-by-digit one, on operands
-// built to reach its corners: every length and sign, shifts around the window's end, shared
+// The word-at-a-time addition, the digit-pair multiplication and the division with deferred
+// subtractions give the same bytes as the word-by-word definitions, on operands built to reach their corners: every length and sign, shifts around the window's end, shared
 // leading digits, runs of 99 and 0 digits, the exponent limits.
-TEST(NumberArith, FastAdditionMatchesDigitByDigit) {
+TEST(NumberArith, FastPathsMatchDigitByDigit) {
   uint64_t s = 0x243F6A8885A308D3ull;
   auto rnd = [&](int n) {
     s ^= s << 13;
@@ -319,6 +319,22 @@ TEST(NumberArith, FastAdditionMatchesDigitByDigit) {
       zunt::num::add_sub_generic({a.p(), a.n()}, {b.p(), b.n()}, op != 0, slow, &sn);
       ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << (op ? " - " : " + ") << b;
     }
+    // Products on digit pairs against the word-by-word accumulation.
+    Num c = make(rnd(128) - 65, nullptr);
+    uint8_t fast[22], slow[22];
+    int32_t fn = -1, sn = -2;
+    lnmmul(a.p(), a.n(), c.p(), c.n(), fast, &fn);
+    zunt::num::multiply_generic(a.p(), a.n(), c.p(), c.n(), slow, &sn);
+    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " * " << c;
+    lnmdiv(a.p(), a.n(), c.p(), c.n(), fast, &fn);
+    zunt::num::divide_generic(a.p(), a.n(), c.p(), c.n(), slow, &sn);
+    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " / " << c;
+    // Dividing by a multiple exercises the early stop and the correction of the trial divisor.
+    lnmmul(c.p(), c.n(), b.p(), b.n(), fast, &fn);
+    Num m = from_bare(fast, fn);
+    lnmdiv(m.p(), m.n(), c.p(), c.n(), fast, &fn);
+    zunt::num::divide_generic(m.p(), m.n(), c.p(), c.n(), slow, &sn);
+    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << m << " / " << c;
   }
 }
 
