@@ -174,6 +174,26 @@ TEST_F(Connection, BreakFromClientThenResetOnBothSides) {
   EXPECT_TRUE(c.echo_ok(3000));  // the server reset its side when its receive saw the break
 }
 
+TEST_F(Connection, CtrlCCharacterSendsABreakWhileWaiting) {
+  Client c;
+  ASSERT_EQ(c.open("zunt,4096", OSN_FLAG_CLIENT | OSN_FLAG_CTRLC), 0);
+  EXPECT_NE(c.ctx->state & OSN_ST_CTRLC, 0u);
+  // The server waits for the rest of the request while the client waits for the reply.
+  ASSERT_EQ(c.request(velmor::kEcho, 1000), 0);
+  const uint32_t own = c.ctx->own_window;
+  std::thread typist([own] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    zunt::platform::post_message(own, zunt::platform::kWmChar, 'a', 0);  // ignored
+    zunt::platform::post_message(own, zunt::platform::kWmChar, 3, 0);
+  });
+  velmor::Header h{};
+  EXPECT_EQ(c.recv(&h, sizeof h), 3111);
+  typist.join();
+  EXPECT_NE(c.ctx->state & OSN_ST_BREAK, 0u);
+  EXPECT_EQ(osnfrs(&c.ctx), 0);
+  EXPECT_TRUE(c.echo_ok(700));
+}
+
 TEST_F(Connection, BreakFromServerThenReset) {
   Client c;
   ASSERT_EQ(c.open(), 0);
