@@ -57,28 +57,6 @@ struct Link {
   bool recv(void* p, uint32_t n) { return ops->receive(&ctx, 0, p, n) == 0; }
 };
 
-bool read_full(int fd, void* p, size_t n) {
-  auto* b = static_cast<unsigned char*>(p);
-  while (n > 0) {
-    ssize_t r = read(fd, b, n);
-    if (r <= 0) return false;
-    b += r;
-    n -= static_cast<size_t>(r);
-  }
-  return true;
-}
-
-bool write_full(int fd, const void* p, size_t n) {
-  auto* b = static_cast<const unsigned char*>(p);
-  while (n > 0) {
-    ssize_t r = send(fd, b, n, MSG_NOSIGNAL);
-    if (r <= 0) return false;
-    b += r;
-    n -= static_cast<size_t>(r);
-  }
-  return true;
-}
-
 // A Unix stream socket to the same server, obtained through a transport connection.
 struct SocketLink {
   Link control{4096};
@@ -98,8 +76,8 @@ struct SocketLink {
   ~SocketLink() {
     if (fd >= 0) close(fd);
   }
-  bool send(const void* p, uint32_t n) { return write_full(fd, p, n); }
-  bool recv(void* p, uint32_t n) { return read_full(fd, p, n); }
+  bool send(const void* p, uint32_t n) { return velmor::write_full(fd, p, n); }
+  bool recv(void* p, uint32_t n) { return velmor::read_full(fd, p, n); }
 };
 
 template <class L>

@@ -77,6 +77,23 @@ int32_t create_window(osn_context* c) {
   return 0;
 }
 
+// Posts a handshake message from this side's window; 0, or 3113 with the channel broken.
+int32_t post(osn_context* c, uint32_t to, uint32_t msg, uint32_t lparam) {
+  if (int e = platform::post_message(to, msg, c->own_window, lparam); e != 0) {
+    post_failed(c, e);
+    return OSN_E_BROKEN;
+  }
+  return 0;
+}
+
+// The last step of either side: wait until the peer's buffer is attached.
+int32_t wait_attached(osn_context* c) {
+  if (!wait_for(c, [&] { return c->peer_view != nullptr; }, kHandshakeMs, true))
+    return c->error != 0 ? static_cast<int32_t>(c->error) : OSN_E_HANDSHAKE;
+  c->state |= OSN_ST_CONNECTED;
+  return 0;
+}
+
 int32_t client_open(osn_context* c) {
   uint32_t main = platform::find_window(kMainClass, kMainTitle);
   if (main == 0) {
@@ -98,20 +115,11 @@ int32_t client_open(osn_context* c) {
   }
   if (c->error != 0) return static_cast<int32_t>(c->error);
   uint32_t lparam = (static_cast<uint32_t>(c->platform) << 16) + c->buffer_size;
-  if (int e = platform::post_message(main, OSN_MSG_CONNECT, c->own_window, lparam); e != 0) {
-    post_failed(c, e);
-    return OSN_E_BROKEN;
-  }
+  if (int32_t r = post(c, main, OSN_MSG_CONNECT, lparam)) return r;
   if (!wait_for(c, [&] { return c->peer_window != 0; }, kHandshakeMs, true))
     return c->error != 0 ? static_cast<int32_t>(c->error) : OSN_E_HANDSHAKE;
-  if (int e = platform::post_message(c->peer_window, OSN_MSG_ATTACH, c->own_window, c->own_buffer); e != 0) {
-    post_failed(c, e);
-    return OSN_E_BROKEN;
-  }
-  if (!wait_for(c, [&] { return c->peer_view != nullptr; }, kHandshakeMs, true))
-    return c->error != 0 ? static_cast<int32_t>(c->error) : OSN_E_HANDSHAKE;
-  c->state |= OSN_ST_CONNECTED;
-  return 0;
+  if (int32_t r = post(c, c->peer_window, OSN_MSG_ATTACH, c->own_buffer)) return r;
+  return wait_attached(c);
 }
 
 int32_t server_open(osn_context* c) {
@@ -121,14 +129,8 @@ int32_t server_open(osn_context* c) {
     return OSN_E_MISSING;
   }
   uint32_t hello = (static_cast<uint32_t>(c->platform) << 16) | kHelloSignature;
-  if (int e = platform::post_message(c->peer_window, OSN_MSG_HELLO, c->own_window, hello); e != 0) {
-    post_failed(c, e);
-    return OSN_E_BROKEN;
-  }
-  if (!wait_for(c, [&] { return c->peer_view != nullptr; }, kHandshakeMs, true))
-    return c->error != 0 ? static_cast<int32_t>(c->error) : OSN_E_HANDSHAKE;
-  c->state |= OSN_ST_CONNECTED;
-  return 0;
+  if (int32_t r = post(c, c->peer_window, OSN_MSG_HELLO, hello)) return r;
+  return wait_attached(c);
 }
 
 bool broken_or_break(const osn_context* c) { return (c->state & (OSN_ST_PEER_GONE | OSN_ST_BREAK)) != 0; }

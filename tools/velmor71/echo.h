@@ -2,6 +2,10 @@
 // (operation, length; native byte order), followed by `length` bytes where the operation says.
 #pragma once
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstddef>
 #include <cstdint>
 
 namespace velmor {
@@ -32,6 +36,29 @@ struct Info {
 };
 
 constexpr uint32_t kMaxEcho = 16u << 20;  // longest echo or sink request
+
+// Reads or writes exactly n bytes on a stream socket (the kSocket side channel).
+inline bool read_full(int fd, void* p, size_t n) {
+  auto* b = static_cast<unsigned char*>(p);
+  while (n > 0) {
+    ssize_t r = read(fd, b, n);
+    if (r <= 0) return false;
+    b += r;
+    n -= static_cast<size_t>(r);
+  }
+  return true;
+}
+
+inline bool write_full(int fd, const void* p, size_t n) {
+  auto* b = static_cast<const unsigned char*>(p);
+  while (n > 0) {
+    ssize_t r = send(fd, b, n, MSG_NOSIGNAL);
+    if (r <= 0) return false;
+    b += r;
+    n -= static_cast<size_t>(r);
+  }
+  return true;
+}
 
 // Byte i of a kSource reply.
 inline unsigned char pattern(uint32_t i) { return static_cast<unsigned char>(i * 7u + 3u); }

@@ -56,28 +56,6 @@ void pump_one() {
 int32_t recv_all(osn_context** c, void* dst, uint32_t n) { return osnfrc(c, 0, dst, n); }
 int32_t send_all(osn_context** c, const void* src, uint32_t n) { return osnfsn(c, 0, src, n); }
 
-bool read_full(int fd, void* p, size_t n) {
-  auto* b = static_cast<unsigned char*>(p);
-  while (n > 0) {
-    ssize_t r = read(fd, b, n);
-    if (r <= 0) return false;
-    b += r;
-    n -= static_cast<size_t>(r);
-  }
-  return true;
-}
-
-bool write_full(int fd, const void* p, size_t n) {
-  auto* b = static_cast<const unsigned char*>(p);
-  while (n > 0) {
-    ssize_t r = send(fd, b, n, MSG_NOSIGNAL);
-    if (r <= 0) return false;
-    b += r;
-    n -= static_cast<size_t>(r);
-  }
-  return true;
-}
-
 // The same echo protocol over a Unix stream socket: the yardstick the benchmark measures the
 // transport against, between the same two processes.
 void serve_socket(int listener, std::string path) {
@@ -87,14 +65,14 @@ void serve_socket(int listener, std::string path) {
   unlink(path.c_str());
   std::vector<unsigned char> buf;
   velmor::Header h{};
-  while (fd >= 0 && read_full(fd, &h, sizeof h)) {
+  while (fd >= 0 && velmor::read_full(fd, &h, sizeof h)) {
     if ((h.op != velmor::kEcho && h.op != velmor::kSink && h.op != velmor::kSource) || h.len > velmor::kMaxEcho) break;
     buf.resize(h.len);
-    if (h.op != velmor::kSource && !read_full(fd, buf.data(), h.len)) break;
+    if (h.op != velmor::kSource && !velmor::read_full(fd, buf.data(), h.len)) break;
     if (h.op == velmor::kSource)
       for (uint32_t i = 0; i < h.len; ++i) buf[i] = velmor::pattern(i);
-    bool ok = write_full(fd, &h, sizeof h);
-    if (ok && h.op != velmor::kSink) ok = write_full(fd, buf.data(), h.len);
+    bool ok = velmor::write_full(fd, &h, sizeof h);
+    if (ok && h.op != velmor::kSink) ok = velmor::write_full(fd, buf.data(), h.len);
     if (!ok) break;
   }
   if (fd >= 0) close(fd);
