@@ -50,7 +50,7 @@ void print_details(unsigned number, const li_csdef* cs) {
     std::printf("lead bytes %u", leads);
     if (cs->cs_wide_forms)
       std::printf(", wide forms of 0x%02X-0x%02X (\"A\" is 0x%X)", cs->cs_wide_first, cs->cs_wide_last,
-                  cs->cs_wide_first <= 'A' && 'A' <= cs->cs_wide_last ? cs->cs_wide_forms['A'] : 0u);
+                  cs->cs_wide_first <= 'A' && 'A' <= cs->cs_wide_last ? cs->cs_wide_forms[0x41] : 0u);
     if (cs->cs_shift_out)
       std::printf(", shift out 0x%02X, shift in 0x%02X", cs->cs_shift_out, cs->cs_shift_in);
     std::printf("\n");
