@@ -3,6 +3,8 @@
 // which reports the spawn result and the program's id through a pipe.
 #include "process.h"
 
+#include "window.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -75,5 +77,7 @@ int start_program(const char* command_line, uint32_t, uint32_t* pid_out) noexcep
   if (result[0] == 0 && pid_out != nullptr) *pid_out = static_cast<uint32_t>(result[1]);
   return result[0];
 }
+
+bool program_running(uint32_t pid) noexcept { return detail::process_start(pid) != 0; }
 
 }  // namespace zunt::platform

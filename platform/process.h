@@ -14,4 +14,7 @@ namespace zunt::platform {
 // bytes). *pid receives the started program's process id when not null.
 int start_program(const char* command_line, uint32_t show, uint32_t* pid) noexcept;
 
+// True while process pid runs (a process that has ended but was not yet reaped does not).
+bool program_running(uint32_t pid) noexcept;
+
 }  // namespace zunt::platform

@@ -409,12 +409,12 @@ bool window_info(uint32_t hwnd, WindowInfo* out) noexcept {
 }
 
 uint32_t find_window(const char* cls, const char* title) noexcept {
+  // Of several matches the smallest handle wins, so every process picks the same window.
   uint32_t found = 0;
   for_each_record([&](const Record& r) {
-    if ((cls == nullptr || std::strcmp(r.cls, cls) == 0) && (title == nullptr || std::strcmp(r.title, title) == 0)) {
+    if ((cls == nullptr || std::strcmp(r.cls, cls) == 0) && (title == nullptr || std::strcmp(r.title, title) == 0) &&
+        (found == 0 || r.handle < found))
       found = r.handle;
-      return true;
-    }
     return false;
   });
   return found;

@@ -55,7 +55,8 @@ struct WindowInfo {
 };
 bool window_info(uint32_t hwnd, WindowInfo* out) noexcept;
 
-// First live window whose class and title match (a null argument matches any), or 0.
+// The live window whose class and title match (a null argument matches any) with the
+// smallest handle, or 0.
 uint32_t find_window(const char* cls, const char* title) noexcept;
 
 // Live child windows of parent: writes up to cap handles, returns how many exist.

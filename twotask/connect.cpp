@@ -97,15 +97,25 @@ int32_t wait_attached(osn_context* c) {
 int32_t client_open(osn_context* c) {
   uint32_t main = platform::find_window(kMainClass, kMainTitle);
   if (main == 0) {
-    int e = platform::start_program(kServerCommand, 7, nullptr);
+    uint32_t pid = 0;
+    int e = platform::start_program(kServerCommand, 7, &pid);
     if (e != 0) {
       set_error(c, OSN_E_SERVER, static_cast<uint32_t>(e));
       return OSN_E_SERVER;
     }
-    // A short extra timer keeps the search responsive however long the quantum is.
+    // A short extra timer keeps the search responsive however long the quantum is; a program
+    // that ended without showing a window will not show one later.
     platform::set_timer(c->own_window, kSearchTimer, kSearchIntervalMs);
-    bool found = wait_for(c, [&] { return (main = platform::find_window(kMainClass, kMainTitle)) != 0; },
-                          kHandshakeMs, false);
+    wait_for(
+        c,
+        [&] {
+          if ((main = platform::find_window(kMainClass, kMainTitle)) != 0) return true;
+          if (platform::program_running(pid)) return false;
+          main = platform::find_window(kMainClass, kMainTitle);  // it may have just appeared
+          return true;
+        },
+        kHandshakeMs, false);
+    bool found = main != 0;
     platform::kill_timer(c->own_window, kSearchTimer);
     if (!found) {
       if (c->error != 0) return static_cast<int32_t>(c->error);

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -121,6 +122,7 @@ TEST_F(Platform, ClassesAndWindowRecords) {
   EXPECT_EQ(find_window("Rec", "top"), top);
   EXPECT_EQ(find_window("Rec", "nope"), 0u);
   EXPECT_EQ(find_window(nullptr, "child b"), b);
+  EXPECT_EQ(find_window("Rec", nullptr), std::min({top, a, b}));  // the same choice everywhere
   EXPECT_EQ(set_window_title(a, "renamed"), 0);
   EXPECT_EQ(find_window("Rec", "renamed"), a);
   EXPECT_EQ(find_window("Rec", "child a"), 0u);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -304,6 +305,13 @@ TEST_F(Connection, ServerProgramNotOnPath) {
   EXPECT_EQ(c.open(), 9368);
   EXPECT_EQ(c.oserr, 0u);  // the platform error stays in the released context
   EXPECT_EQ(zunt::platform::find_window("Vlm.Client", nullptr), 0u);
+  // A program of that name that ends without showing its window fails as soon as it ends.
+  std::ofstream(dir_ / "empty" / "Velmor71") << "#!/bin/sh\nexit 3\n";
+  std::filesystem::permissions(dir_ / "empty" / "Velmor71", std::filesystem::perms::owner_all);
+  Client d;
+  auto t0 = Clock::now();
+  EXPECT_EQ(d.open(), 9368);
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
 }
 
 TEST_F(Connection, ServerThatNeverShowsItsWindow) {

@@ -242,6 +242,11 @@ int main() {
     std::fprintf(stderr, "Velmor71: cannot create the main window (%s)\n", std::strerror(err));
     return 1;
   }
+  // Two servers started at the same moment: the one every client would pick stays.
+  if (platform::find_window(osn::kMainClass, osn::kMainTitle) != g_main) {
+    platform::destroy_window(g_main);
+    return 0;
+  }
   osnschedinit(pump_one);
   g_last_activity = platform::tick_count();
   platform::set_timer(g_main, kLingerTimer, 100);
