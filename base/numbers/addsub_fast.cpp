@@ -12,9 +12,9 @@
 #include "numbers/number_internal.h"
 
 // The words are independent scalars kept in registers; pairing them into vector registers
-// costs more in stack round trips than it saves.
+// (or clearing through string instructions) costs more in stack round trips than it saves.
 #if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize")
+#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize", "no-tree-loop-distribute-patterns")
 #endif
 
 namespace zunt::num {
@@ -236,6 +236,52 @@ inline int last_nonzero(const Window& w) {
 
 }  // namespace
 
+void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_number* dst, int32_t* dstlen) {
+  Window res{{win.w[0], win.w[1], win.w[2]}};
+  int last = last_nonzero(res);
+  if (last >= LNM_DIGITS) {
+    // More than 20 digits: cut after the 20th, rounding half up at the 21st.
+    const bool up = static_cast<int>((res.w[2] >> 32) & 0xFF) >= round_at;
+    res.w[2] &= 0xFFFFFFFFull;
+    if (up) {
+      const Window one{{0, 0, 1ull << 24}};  // one at the 20th digit
+      Window sum;
+      if (add_windows(res, one, sum)) {  // 20 digits of 99: the single digit 1
+        sum = Window{{1, 0, 0}};
+        if (++e > kMaxExp) {
+          store_inf(neg, dst, dstlen);
+          return;
+        }
+      }
+      res = sum;
+    }
+    last = last_nonzero(res);
+  }
+  const int count = last + 1;
+  // Encode all three words, then put the exponent byte in front.
+  uint64_t enc[3];
+  for (int i = 0; i < 3; ++i) enc[i] = neg ? 0x6565656565656565ull - res.w[i] : res.w[i] + kOnes;
+  int n = count + 1;
+  uint64_t o[3];
+  const uint64_t ebyte = neg ? static_cast<uint8_t>(62 - e) : static_cast<uint8_t>(193 + e);
+  o[0] = ebyte | (enc[0] << 8);
+  o[1] = (enc[0] >> 56) | (enc[1] << 8);
+  o[2] = (enc[1] >> 56) | (enc[2] << 8);
+  if (neg && count < LNM_DIGITS) {
+    // The terminator replaces the encoded 0 digit at byte n.
+    const int w = n / 8, sh = 8 * (n % 8);
+    o[w] = (o[w] & ~(0xFFull << sh)) | (static_cast<uint64_t>(kTerminator) << sh);
+    ++n;
+  }
+  if (dstlen != nullptr) {
+    store_image(dst, o, n);
+    *dstlen = n;
+  } else {
+    store_image(dst + 1, o, n);
+    dst[0] = static_cast<uint8_t>(n);
+  }
+}
+
 bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
   Fast x, y;
   if (!decode(a, x) || !decode(b, y)) return false;
@@ -315,48 +361,7 @@ bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dst
     }
     if (first) res = shift_earlier(res, first);
   }
-  int last = last_nonzero(res);
-  if (last >= LNM_DIGITS) {
-    // More than 20 digits: cut after the 20th, rounding half up at the 21st.
-    const bool up = ((res.w[2] >> 32) & 0xFF) >= 50;
-    res.w[2] &= 0xFFFFFFFFull;
-    if (up) {
-      const Window one{{0, 0, 1ull << 24}};  // one at the 20th digit
-      Window sum;
-      if (add_windows(res, one, sum)) {  // 20 digits of 99: the single digit 1
-        sum = Window{{1, 0, 0}};
-        if (++e > kMaxExp) {
-          store_inf(neg, dst, dstlen);
-          return true;
-        }
-      }
-      res = sum;
-    }
-    last = last_nonzero(res);
-  }
-  const int count = last + 1;
-  // Encode all three words, then put the exponent byte in front.
-  uint64_t enc[3];
-  for (int i = 0; i < 3; ++i) enc[i] = neg ? 0x6565656565656565ull - res.w[i] : res.w[i] + kOnes;
-  int n = count + 1;
-  uint64_t o[3];
-  const uint64_t ebyte = neg ? static_cast<uint8_t>(62 - e) : static_cast<uint8_t>(193 + e);
-  o[0] = ebyte | (enc[0] << 8);
-  o[1] = (enc[0] >> 56) | (enc[1] << 8);
-  o[2] = (enc[1] >> 56) | (enc[2] << 8);
-  if (neg && count < LNM_DIGITS) {
-    // The terminator replaces the encoded 0 digit at byte n.
-    const int w = n / 8, sh = 8 * (n % 8);
-    o[w] = (o[w] & ~(0xFFull << sh)) | (static_cast<uint64_t>(kTerminator) << sh);
-    ++n;
-  }
-  if (dstlen != nullptr) {
-    store_image(dst, o, n);
-    *dstlen = n;
-  } else {
-    store_image(dst + 1, o, n);
-    dst[0] = static_cast<uint8_t>(n);
-  }
+  store_window(neg, e, DigitWindow{{res.w[0], res.w[1], res.w[2]}}, 50, dst, dstlen);
   return true;
 }
 

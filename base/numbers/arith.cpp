@@ -10,9 +10,10 @@
 
 #include "numbers/number_internal.h"
 
-// The digit loops are short and carry-bound; vectorising them only adds stack round trips.
+// The digit loops are short and carry-bound; vectorising them, or turning their small
+// clearing loops into string instructions, only adds stack round trips and start-up costs.
 #if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize")
+#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize", "no-tree-loop-distribute-patterns")
 #endif
 
 namespace zunt::num {
@@ -411,6 +412,30 @@ void multiply(const Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* ds
   pack_words(neg, e, d, n, dst, dstlen);
 }
 
+// pack_words for digits known to lie in 0..99, followed by at least 24 zero words: the first
+// 24 digits from the first non-zero one go into a digit window, rounded and written eight
+// digits at a time.
+void pack_valid(bool neg, int e, const int32_t* d, int n, lnm_number* dst, int32_t* dstlen) {
+  int lo = 0;
+  while (lo < n && d[lo] == 0) {
+    ++lo;
+    --e;
+  }
+  if (lo == n || e < kMinExp) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  // d is readable (and zero) up to 24 words past its last digit.
+  const int32_t* p = d + lo;
+  DigitWindow w;
+  for (int k = 0; k < 3; ++k) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | static_cast<uint32_t>(p[8 * k + i]);
+    w.w[k] = v;
+  }
+  store_window(neg, e, w, 51, dst, dstlen);
+}
+
 // Digits of a canonical finite non-zero operand, read straight from its bytes, zero-padded to
 // 20; false for anything else (zero, infinities, machine integers, non-canonical bytes).
 struct Digits {
@@ -466,7 +491,8 @@ void multiply_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t*
     B[i] = static_cast<uint32_t>(b.d[2 * i] * 100 + b.d[2 * i + 1]);
   }
   // Columns 0..10 of limb products (each below 11 * 10^8).
-  uint64_t c[11] = {};
+  uint64_t c[11];
+  for (int k = 0; k < 11; ++k) c[k] = 0;
   for (int i = 0; i < la; ++i) {
     const uint64_t ai = A[i];
     const int jmax = (10 - i < lb - 1) ? 10 - i : lb - 1;
@@ -476,8 +502,9 @@ void multiply_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t*
   uint64_t low = 0;
   for (int i = 1; i <= 9; ++i) low += static_cast<uint64_t>(a.d[2 * i + 1]) * static_cast<uint64_t>(b.d[2 * (10 - i) + 1]);
   const uint64_t c10 = (c[10] - low) / 100;
-  // Digits: word 0 (the carry), positions 0..21 in words 1..22.
-  int32_t w[23];
+  // Digits: word 0 (the carry), positions 0..21 in words 1..22, zeros behind for pack_valid.
+  int32_t w[23 + 24];
+  for (int i = 23; i < 47; ++i) w[i] = 0;
   uint64_t carry = c10 / 100;
   w[22] = static_cast<int32_t>(c10 % 100);
   for (int k = 9; k >= 0; --k) {
@@ -510,11 +537,11 @@ void multiply_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t*
     store_inf(neg, dst, dstlen);
     return;
   }
-  pack_words(neg, e, d, n, dst, dstlen);
+  pack_valid(neg, e, d, n, dst, dstlen);
 }
 
-// Brings the quotient words q[1..22] (q[0] spare) into 0..99 and packs the quotient whose
-// first word has exponent dexp.
+// Brings the quotient words q[1..22] (q[0] spare, 24 zero words behind) into 0..99 and packs
+// the quotient whose first word has exponent dexp.
 // Truncating division of r by a fixed t (10000 <= t < 2^20, |r| < 2^31) by multiplying with
 // a 33-bit reciprocal: with l = bit length of t, m = floor(2^(31+l) / t) + 1 gives
 // floor(x / t) = (x * m) >> (31 + l) exactly for every x < 2^31, and x * m stays below 2^64.
@@ -555,8 +582,9 @@ void divide_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* d
   const int nb = b.n;
   const int32_t* y = b.d;
   const Reciprocal t(static_cast<uint32_t>(y[0] * 10000 + (nb > 1 ? y[1] : 0) * 100 + (nb > 2 ? y[2] : 0)));
-  int32_t q[23];  // q[0] spare, quotient words q[1..22]
+  int32_t q[23 + 24];  // q[0] spare, quotient words q[1..22], zeros behind for pack_valid
   q[0] = 0;
+  for (int i = 23; i < 47; ++i) q[i] = 0;
   // The divisor digits from the fourth on, reversed and zero-padded: the subtraction landing
   // on position p is the dot product of q[1..p-2] with yr[24 - p ..].
   int32_t yr[24];  // only yr[25 - nb .. 21] are written, and only they are read
@@ -615,7 +643,10 @@ void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* d
     store_zero(dst, dstlen);
     return;
   }
-  pack_words(neg, e, d, n, dst, dstlen);
+  if (q[0] >= 0 && q[0] <= 99)  // the words are normalised: all digits
+    pack_valid(neg, e, d, n, dst, dstlen);
+  else
+    pack_words(neg, e, d, n, dst, dstlen);
 }
 
 void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
@@ -636,7 +667,7 @@ void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
   int32_t y[24] = {};
   std::memcpy(y, b.digits(), sizeof(int32_t) * static_cast<size_t>(nb));
   const int32_t t = y[0] * 10000 + y[1] * 100 + y[2];  // trial divisor
-  int32_t q[23] = {};                                   // q[0] spare, quotient words q[1..22]
+  int32_t q[23 + 24] = {};  // q[0] spare, quotient words q[1..22], zeros behind for pack_valid
   int32_t r = x[0] * 100 + x[1];
   int hi = a.n() - 1;  // highest dividend position that may be non-zero
   for (int p = 2; p <= 23; ++p) {

@@ -84,6 +84,17 @@ inline void store_inf(bool negative, lnm_number* dst, int32_t* dstlen) {
     store(pos, 2, dst, dstlen);
 }
 
+// Up to 24 base-100 digits, one per byte, the first digit in the low byte of w[0].
+struct DigitWindow {
+  uint64_t w[3];
+};
+
+// Rounds a result whose first digit (non-zero) is at position 0 of win and whose exponent e is
+// in range: when it has more than 20 digits, the 20th goes up by one when the 21st is at least
+// round_at (a carry through 20 nines gives 1 with e + 1, an infinity beyond the range). Then
+// writes it without its trailing zero digits.
+void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_number* dst, int32_t* dstlen);
+
 // Addition (subtract false) or subtraction of two resolved operands. add_sub_fast handles
 // canonical finite non-zero operands and returns false for anything else; add_sub_generic
 // handles every input digit by digit. Both give the same bytes where both apply.
