@@ -2,6 +2,7 @@
 #include "message.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -57,7 +58,6 @@ struct ThreadQueue {
   bool quit = false;
   uint32_t quit_code = 0;
   sockaddr_un addr{};
-  uint32_t pid = 0;     // process the queue was made in (a forked child makes its own)
   char key[200] = {};   // the runtime directory setting the queue was made under
   std::deque<Message> backlog;
   ~ThreadQueue() {
@@ -68,6 +68,14 @@ struct ThreadQueue {
   }
 };
 thread_local ThreadQueue tq;
+
+// A forked child must not read its parent's queue: it makes its own when it needs one.
+void forget_queue_in_child() {
+  if (tq.fd >= 0) close(tq.fd);
+  tq.fd = -1;
+  tq.backlog.clear();
+  tq.key[0] = '\0';
+}
 
 // A send socket per thread, so posting never needs the thread to own a queue.
 struct SendSocket {
@@ -177,7 +185,7 @@ bool ensure_thread_queue() noexcept {
   // Fast path: the queue exists and the runtime directory setting has not changed.
   const char* key = std::getenv("ZUNT_RUNTIME_DIR");
   if (key == nullptr) key = "";
-  if (tq.fd >= 0 && tq.pid == process_id() && std::strcmp(key, tq.key) == 0) return true;
+  if (tq.fd >= 0 && std::strcmp(key, tq.key) == 0) return true;
   if (std::strlen(key) >= sizeof tq.key) return false;
   uint32_t tid = tq.fd >= 0 ? tq.tid : thread_id();
   sockaddr_un want{};
@@ -204,8 +212,9 @@ bool ensure_thread_queue() noexcept {
   setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   tq.fd = fd;
   tq.tid = tid;
-  tq.pid = process_id();
   std::strcpy(tq.key, key);
+  static std::once_flag fork_hook;
+  std::call_once(fork_hook, [] { pthread_atfork(nullptr, nullptr, forget_queue_in_child); });
   return true;
 }
 
