@@ -472,76 +472,6 @@ inline bool read_canonical(const lnm_number* p, int32_t len, Digits& o) {
   return !bad && o.d[0] != 0;
 }
 
-// The product as the word-by-word accumulation forms it (only partial products a_i * b_j
-// with i + j <= 21), computed on pairs of digits: limb products A_I * B_J cover digit pairs at
-// positions 2(I + J) .. 2(I + J) + 2, so every limb column up to 9 is kept whole, column 10
-// loses its low-digit products (position 22), and later columns are dropped. The kept value
-// is then split into base-100 digits, which is what the word carries produce.
-void multiply_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* dstlen) {
-  const bool neg = a.neg != b.neg;
-  const int ep = a.e + b.e + 1;
-  if (ep < kMinExp) {
-    store_zero(dst, dstlen);
-    return;
-  }
-  const int la = (a.n + 1) / 2, lb = (b.n + 1) / 2;
-  uint32_t A[10], B[10];
-  for (int i = 0; i < 10; ++i) {
-    A[i] = static_cast<uint32_t>(a.d[2 * i] * 100 + a.d[2 * i + 1]);
-    B[i] = static_cast<uint32_t>(b.d[2 * i] * 100 + b.d[2 * i + 1]);
-  }
-  // Columns 0..10 of limb products (each below 11 * 10^8).
-  uint64_t c[11];
-  for (int k = 0; k < 11; ++k) c[k] = 0;
-  for (int i = 0; i < la; ++i) {
-    const uint64_t ai = A[i];
-    const int jmax = (10 - i < lb - 1) ? 10 - i : lb - 1;
-    for (int j = 0; j <= jmax; ++j) c[i + j] += ai * B[j];
-  }
-  // Column 10 without its products at position 22, in units of position 21.
-  uint64_t low = 0;
-  for (int i = 1; i <= 9; ++i) low += static_cast<uint64_t>(a.d[2 * i + 1]) * static_cast<uint64_t>(b.d[2 * (10 - i) + 1]);
-  const uint64_t c10 = (c[10] - low) / 100;
-  // Digits: word 0 (the carry), positions 0..21 in words 1..22, zeros behind for pack_valid.
-  int32_t w[23 + 24];
-  for (int i = 23; i < 47; ++i) w[i] = 0;
-  uint64_t carry = c10 / 100;
-  w[22] = static_cast<int32_t>(c10 % 100);
-  for (int k = 9; k >= 0; --k) {
-    const uint64_t v = c[k] + carry;
-    carry = v / 10000;
-    const uint32_t r = static_cast<uint32_t>(v - carry * 10000);
-    // Column k holds positions 2k + 1 and 2k + 2 once normalised (word = position + 1).
-    w[2 + 2 * k] = static_cast<int32_t>(r / 100);
-    w[3 + 2 * k] = static_cast<int32_t>(r % 100);
-  }
-  w[1] = static_cast<int32_t>(carry % 100);  // position 0
-  w[0] = static_cast<int32_t>(carry / 100);  // the carry word
-  int e;
-  const int32_t* d;
-  int n;
-  if (w[0] != 0) {
-    e = ep;
-    d = w;
-    n = 23;
-  } else {
-    e = ep - 1;
-    d = w + 1;
-    n = 22;
-  }
-  if (e < kMinExp) {
-    store_zero(dst, dstlen);
-    return;
-  }
-  if (e > kMaxExp) {
-    store_inf(neg, dst, dstlen);
-    return;
-  }
-  pack_valid(neg, e, d, n, dst, dstlen);
-}
-
-// Brings the quotient words q[1..22] (q[0] spare, 24 zero words behind) into 0..99 and packs
-// the quotient whose first word has exponent dexp.
 // Truncating division of r by a fixed t (10000 <= t < 2^20, |r| < 2^31) by multiplying with
 // a 33-bit reciprocal: with l = bit length of t, m = floor(2^(31+l) / t) + 1 gives
 // floor(x / t) = (x * m) >> (31 + l) exactly for every x < 2^31, and x * m stays below 2^64.
@@ -734,10 +664,9 @@ ZUNT_API void lnmqaos(const lnm_number* a, int32_t alen, const lnm_number* b, in
 
 ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                      int32_t* dstlen) {
-  Digits p, q;
-  if (read_canonical(a, alen, p) && read_canonical(b, blen, q)) {
-    multiply_digits(p, q, dst, dstlen);
-    return;
+  if (a != nullptr && b != nullptr) {
+    uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
+    if (multiply_fast(operand(a, alen, sa), operand(b, blen, sb), dst, dstlen)) return;
   }
   multiply_generic(a, alen, b, blen, dst, dstlen);
 }

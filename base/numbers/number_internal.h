@@ -101,8 +101,10 @@ void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_num
 bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
 void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
 
-// Multiplication word by word, as the accumulation of partial products is defined; lnmmul
-// computes canonical operands on digit pairs with the same result.
+// Multiplication word by word, as the accumulation of partial products is defined;
+// multiply_fast gives the same bytes for canonical finite non-zero operands on limbs of four
+// digits and returns false for anything else.
+bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen);
 void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                       int32_t* dstlen);
 

@@ -1,4 +1,5 @@
-// Addition and subtraction of two canonical finite non-zero numbers, eight digits at a time.
+// Addition, subtraction and multiplication of two canonical finite non-zero numbers, eight
+// digits at a time.
 //
 // The 21-digit window (plus three spare positions) lives in three 64-bit words, one base-100
 // digit per byte, the first digit in the lowest byte. Digits are decoded from the stored bytes
@@ -7,6 +8,10 @@
 // each byte by 156 turns a decimal carry into a binary one, so one 64-bit addition carries
 // through all eight digits. The result is the same, byte for byte, as the digit-by-digit
 // window arithmetic of add_sub_generic, which handles everything this path declines.
+//
+// Products are formed on limbs of four digits (below 10^8) from the same digit words; see
+// multiply_fast for how exactly the partial products of the word-by-word accumulation are
+// kept.
 #include <cstring>
 
 #include "numbers/number_internal.h"
@@ -362,6 +367,101 @@ bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dst
     if (first) res = shift_earlier(res, first);
   }
   store_window(neg, e, DigitWindow{{res.w[0], res.w[1], res.w[2]}}, 50, dst, dstlen);
+  return true;
+}
+
+namespace {
+
+// Digit i (0..23) of a window.
+inline uint64_t digit(const Window& w, int i) { return (w.w[i / 8] >> (8 * (i % 8))) & 0xFF; }
+
+// The digits of a window as five limbs of four digits each (limb I = digits 4I .. 4I + 3).
+inline void limbs(const Window& w, uint64_t* l) {
+  uint64_t q[3];
+  for (int i = 0; i < 3; ++i) {
+    const uint64_t x = w.w[i];
+    // Pairs in 16-bit lanes, then quadruples in 32-bit lanes; the earlier digit weighs more.
+    const uint64_t pairs = (x & 0x00FF00FF00FF00FFull) * 100 + ((x >> 8) & 0x00FF00FF00FF00FFull);
+    q[i] = (pairs & 0x0000FFFF0000FFFFull) * 10000 + ((pairs >> 16) & 0x0000FFFF0000FFFFull);
+  }
+  l[0] = q[0] & 0xFFFFFFFFu;
+  l[1] = q[0] >> 32;
+  l[2] = q[1] & 0xFFFFFFFFu;
+  l[3] = q[1] >> 32;
+  l[4] = q[2] & 0xFFFFFFFFu;
+}
+
+// Four digits (v < 10^8) as bytes, the first digit in the low byte. The two halves are split
+// by 100 side by side in 32-bit lanes: (x * 5243) >> 19 is x / 100 for x < 10^4, and the
+// other lane's bits land above bit 12, outside the 7-bit quotient.
+inline uint64_t chunk(uint64_t v) {
+  const uint64_t hi = v / 10000, lo = v - hi * 10000;
+  const uint64_t x = hi | (lo << 32);
+  const uint64_t q = ((x * 5243) >> 19) & 0x0000007F0000007Full;
+  const uint64_t r = x - q * 100;
+  return (q & 0xFF) | ((r & 0xFF) << 8) | ((q >> 32) << 16) | ((r >> 32) << 24);
+}
+
+}  // namespace
+
+bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
+  Fast x, y;
+  if (!decode(a, x) || !decode(b, y)) return false;
+  const bool neg = x.neg != y.neg;
+  const int ep = x.e + y.e + 1;
+  if (ep < kMinExp) {
+    store_zero(dst, dstlen);
+    return true;
+  }
+  uint64_t A[5], B[5];
+  limbs(x.d, A);
+  limbs(y.d, B);
+  // The kept value counted in units of position 21 (digit position i of a times j of b lands
+  // at position i + j and is kept when i + j <= 21). Limb product A_I * B_J, K = I + J, holds
+  // positions 4K .. 4K + 6: whole for K <= 3, without its last position (digits 3 and 3) for
+  // K = 4, only its first two positions for K = 5, nothing after.
+  const uint64_t c0 = A[0] * B[0];
+  const uint64_t c1 = A[0] * B[1] + A[1] * B[0];
+  const uint64_t c2 = A[0] * B[2] + A[1] * B[1] + A[2] * B[0];
+  const uint64_t c3 = A[0] * B[3] + A[1] * B[2] + A[2] * B[1] + A[3] * B[0];
+  const uint64_t c4 = A[0] * B[4] + A[1] * B[3] + A[2] * B[2] + A[3] * B[1] + A[4] * B[0];
+  uint64_t d4 = 0, p0 = 0, p1 = 0;
+  for (int i = 0; i <= 4; ++i) d4 += digit(x.d, 4 * i + 3) * digit(y.d, 4 * (4 - i) + 3);
+  for (int i = 1; i <= 4; ++i) {
+    const int j = 5 - i;
+    p0 += digit(x.d, 4 * i) * digit(y.d, 4 * j);
+    p1 += digit(x.d, 4 * i) * digit(y.d, 4 * j + 1) + digit(x.d, 4 * i + 1) * digit(y.d, 4 * j);
+  }
+  // value = c0 10^30 + c1 10^22 + c2 10^14 + c3 10^6 + (c4 - d4) / 100 + 100 p0 + p1, gathered
+  // into columns of weight 10^(8m).
+  uint64_t g[6];
+  g[0] = (c4 - d4) / 100 + 100 * p0 + p1 + (c3 % 100) * 1000000;
+  g[1] = c3 / 100 + (c2 % 100) * 1000000;
+  g[2] = c2 / 100 + (c1 % 100) * 1000000;
+  g[3] = c1 / 100 + (c0 % 100) * 1000000;
+  g[4] = c0 / 100;
+  uint64_t carry = 0;
+  for (int m = 0; m < 5; ++m) {
+    const uint64_t v = g[m] + carry;
+    carry = v / 100000000;
+    g[m] = v - carry * 100000000;
+  }
+  g[5] = carry;  // below 10^6: the carry word and position 0..1
+  // Words of the accumulation: column m holds words 19 - 4m .. 22 - 4m (word = position + 1).
+  // In byte order that is g[5] g[4] ... g[0] from word -1 on.
+  Window w{{chunk(g[5]) | (chunk(g[4]) << 32), chunk(g[3]) | (chunk(g[2]) << 32), chunk(g[1]) | (chunk(g[0]) << 32)}};
+  const bool carry_word = (g[5] / 10000) != 0;  // word 0
+  const int e = carry_word ? ep : ep - 1;
+  if (e < kMinExp) {
+    store_zero(dst, dstlen);
+    return true;
+  }
+  if (e > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return true;
+  }
+  w = shift_earlier(w, carry_word ? 1 : 2);
+  store_window(neg, e, DigitWindow{{w.w[0], w.w[1], w.w[2]}}, 51, dst, dstlen);
   return true;
 }
 
