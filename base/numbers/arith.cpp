@@ -8,6 +8,10 @@
 // divisor; both round their result up at the 21st digit only when it is 51 or more.
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "numbers/number_internal.h"
 
 // The digit loops are short and carry-bound; vectorising them, or turning their small
@@ -436,8 +440,8 @@ void pack_valid(bool neg, int e, const int32_t* d, int n, lnm_number* dst, int32
   store_window(neg, e, w, 51, dst, dstlen);
 }
 
-// Digits of a canonical finite non-zero operand, read straight from its bytes, zero-padded to
-// 20; false for anything else (zero, infinities, machine integers, non-canonical bytes).
+// Digits of a canonical finite non-zero operand, zero-padded to 20; false for anything else
+// (zero, infinities, machine integers, non-canonical bytes).
 struct Digits {
   int32_t d[LNM_DIGITS];
   int n;
@@ -448,28 +452,7 @@ struct Digits {
 inline bool read_canonical(const lnm_number* p, int32_t len, Digits& o) {
   if (p == nullptr) return false;
   uint8_t scratch[LNM_MAXLEN];
-  Bytes b = operand(p, len, scratch);
-  if (b.n < 2 || is_pos_inf(b)) return false;
-  o.neg = is_negative(b);
-  int n = b.n - 1;
-  const uint8_t* m = b.p + 1;
-  if (o.neg) {
-    if (m[n - 1] == kTerminator) {
-      if (--n == 0 || n == LNM_DIGITS) return false;
-    } else if (n != LNM_DIGITS) {
-      return false;
-    }
-  }
-  o.e = o.neg ? 62 - b.p[0] : b.p[0] - 193;
-  uint32_t bad = 0;
-  for (int i = 0; i < n; ++i) {
-    int32_t v = o.neg ? 101 - m[i] : m[i] - 1;
-    bad |= static_cast<uint32_t>(v) > 99u;
-    o.d[i] = v;
-  }
-  for (int i = n; i < LNM_DIGITS; ++i) o.d[i] = 0;
-  o.n = n;
-  return !bad && o.d[0] != 0;
+  return decode_digits(operand(p, len, scratch), o.d, &o.n, &o.e, &o.neg);
 }
 
 // Truncating division of r by a fixed t (10000 <= t < 2^20, |r| < 2^31) by multiplying with
@@ -515,26 +498,55 @@ void divide_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* d
   int32_t q[23 + 24];  // q[0] spare, quotient words q[1..22], zeros behind for pack_valid
   q[0] = 0;
   for (int i = 23; i < 47; ++i) q[i] = 0;
-  // The divisor digits from the fourth on, reversed and zero-padded: the subtraction landing
-  // on position p is the dot product of q[1..p-2] with yr[24 - p ..].
-  int32_t yr[24];  // only yr[25 - nb .. 21] are written, and only they are read
-  for (int k = 3; k < nb; ++k) yr[24 - k] = y[k];
+  // The subtraction landing on position p is the sum of q_p0 * b_(p - p0 + 2) over the earlier
+  // quotient words (q_p0 is q[p0 - 1]), divisor digits 3..nb-1 only. The two newest terms
+  // (digits 3 and 4) are added directly; the older ones form a dot product of 24 quotient
+  // words with the divisor digits 5.. reversed, whose layout does not move with p. Quotient
+  // words stay within +-121 (each is at most 100 plus the pending subtractions over the trial
+  // divisor), so 16-bit lanes hold them and their products.
+  alignas(16) int16_t q16[64] = {};    // q16[32 + j] = q[j]; zero for j <= 0 and unknown words
+  alignas(16) int16_t ylane[24] = {};  // lane l: divisor digit 28 - l, for digits 5..nb-1
+  for (int k = 5; k < nb; ++k) ylane[28 - k] = static_cast<int16_t>(y[k]);
+  const int32_t y3 = y[3], y4 = y[4];  // zero beyond the divisor's digits
+#if defined(__SSE2__)
+  const __m128i yv0 = _mm_load_si128(reinterpret_cast<const __m128i*>(ylane));
+  const __m128i yv1 = _mm_load_si128(reinterpret_cast<const __m128i*>(ylane + 8));
+  const __m128i yv2 = _mm_load_si128(reinterpret_cast<const __m128i*>(ylane + 16));
+#endif
+  // r is the running remainder with the next dividend word brought down; the step's quotient
+  // word w leaves r - w * T, and the next r is that times 100 plus the next word less its
+  // subtractions, the newest of which (w * b_3) is folded into one multiplication by
+  // 100 T + b_3 so the chain from one quotient word to the next stays short.
+  const int64_t tk = static_cast<int64_t>(t.t) * 100 + y3;
   int32_t r = x[0] * 100 + x[1];
+  int32_t q1 = 0, q2 = 0;  // the two previous quotient words
+  r = r * 100 + x[2];  // position 2 has no pending subtractions
   for (int p = 2; p <= 23; ++p) {
-    // Subtractions of earlier quotient words q_p0 * b_(p - p0 + 2) that land on position p
-    // (q_p0 is q[p0 - 1]; only divisor digits 3..nb-1 take part).
-    int32_t sub0 = 0, sub1 = 0;
-    const int32_t* yp = yr + 23 - p;  // yp[j] pairs with q[j]: y index p - j + 1
-    int j = p >= nb ? p + 2 - nb : 1;
-    for (; j + 1 <= p - 2; j += 2) {
-      sub0 += q[j] * yp[j];
-      sub1 += q[j + 1] * yp[j + 1];
-    }
-    if (j <= p - 2) sub0 += q[j] * yp[j];
-    r = r * 100 + x[p] - sub0 - sub1;
-    const int32_t qw = t.div(r);
-    r -= qw * static_cast<int32_t>(t.t);
-    q[p - 1] = qw;
+    const int32_t w = t.div(r);
+    q[p - 1] = w;
+    q16[32 + p - 1] = static_cast<int16_t>(w);
+    if (p == 23) break;
+    // Subtractions landing on position p + 1 other than w * b_3: q1 * b_4 and the older words.
+    const int16_t* qv = q16 + 32 + (p + 1) - 27;  // lane l holds q[p - 26 + l]
+    int32_t older;
+#if defined(__SSE2__)
+    __m128i acc = _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(qv)), yv0);
+    acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(qv + 8)), yv1));
+    acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(qv + 16)), yv2));
+    acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
+    acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
+    older = _mm_cvtsi128_si32(acc);
+#else
+    older = 0;
+    for (int l = 0; l < 24; ++l) older += qv[l] * ylane[l];
+#endif
+    // Lanes cover quotient words up to q[p - 3]; q[p - 2] pairs with b_4 (q1 is q[p - 2]
+    // once shifted below).
+    q2 = q1;
+    q1 = w;
+    // r * 100 alone may pass 2^31; the difference does not.
+    r = static_cast<int32_t>(static_cast<int64_t>(r) * 100 - static_cast<int64_t>(w) * tk) + x[p + 1] - older -
+        q2 * y4;
   }
   finish_quotient(neg, dexp, q, dst, dstlen);
 }

@@ -105,6 +105,10 @@ void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* 
 // multiply_fast gives the same bytes for canonical finite non-zero operands on limbs of four
 // digits and returns false for anything else.
 bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen);
+
+// The 20 digits (zero-padded), digit count, exponent and sign of a canonical finite non-zero
+// number; false for anything else.
+bool decode_digits(Bytes b, int32_t* d, int* n, int* e, bool* neg);
 void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                       int32_t* dstlen);
 

@@ -404,6 +404,20 @@ inline uint64_t chunk(uint64_t v) {
 
 }  // namespace
 
+bool decode_digits(Bytes b, int32_t* d, int* n, int* e, bool* neg) {
+  Fast f;
+  if (!decode(b, f)) return false;
+  for (int k = 0; k < 3; ++k) {
+    uint64_t w = f.d.w[k];
+    const int m = k == 2 ? 4 : 8;  // 20 digits
+    for (int i = 0; i < m; ++i, w >>= 8) d[8 * k + i] = static_cast<int32_t>(w & 0xFF);
+  }
+  *n = f.n;
+  *e = f.e;
+  *neg = f.neg;
+  return true;
+}
+
 bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
   Fast x, y;
   if (!decode(a, x) || !decode(b, y)) return false;
