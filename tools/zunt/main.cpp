@@ -35,11 +35,11 @@ int help() {
   auto c = commands();
   std::sort(c.begin(), c.end(), [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
   for (const auto& cmd : c) {
-    char head[64];
+    char head[96];
     std::snprintf(head, sizeof head, "%s %s", cmd.name, cmd.args);
-    std::printf("  %-28s %s\n", head, cmd.summary);
+    std::printf("  %-36s %s\n", head, cmd.summary);
   }
-  std::printf("  %-28s %s\n", "--help", "this list");
+  std::printf("  %-36s %s\n", "--help", "this list");
   return 0;
 }
 
