@@ -137,8 +137,8 @@ void add_sub_generic_impl(Bytes a, Bytes b, bool subtract, lnm_number* dst, int3
   const uint8_t* bd;
   const uint8_t* sd;
   int bn, sn;
-  if (!magnitude_sub) {
-    neg = x.neg;
+  if (!magnitude_sub || x.e != y.e) {
+    // The larger exponent leads; for a magnitude subtraction it also has the larger magnitude.
     if (y.e > x.e) {
       big = &y;
       small = &x;
@@ -149,39 +149,27 @@ void add_sub_generic_impl(Bytes a, Bytes b, bool subtract, lnm_number* dst, int3
     sd = small->d;
     bn = big->n;
     sn = small->n;
+    neg = !magnitude_sub ? x.neg : (big == &x ? x.neg : yneg);
   } else {
-    if (x.e != y.e) {
-      if (y.e > x.e) {
-        big = &y;
-        small = &x;
-      }
-      e = big->e;
-      shift = big->e - small->e;
-      bd = big->d;
-      sd = small->d;
-      bn = big->n;
-      sn = small->n;
-    } else {
-      // Equal exponents: leading digits common to both cancel without costing precision.
-      int j = 0;
-      while (j < x.n && j < y.n && x.d[j] == y.d[j]) ++j;
-      // The first differing digit decides; an operand that runs out first is the smaller.
-      bool x_out = j == x.n, y_out = j == y.n;
-      if (x_out && y_out) {
-        store_zero(dst, dstlen);
-        return;
-      }
-      if (x_out || (!y_out && x.d[j] < y.d[j])) {
-        big = &y;
-        small = &x;
-      }
-      e = x.e - j;
-      shift = 0;
-      bd = big->d + j;
-      sd = small->d + j;
-      bn = big->n - j;
-      sn = small->n - j;
+    // Equal exponents: leading digits common to both cancel without costing precision.
+    int j = 0;
+    while (j < x.n && j < y.n && x.d[j] == y.d[j]) ++j;
+    // The first differing digit decides; an operand that runs out first is the smaller.
+    bool x_out = j == x.n, y_out = j == y.n;
+    if (x_out && y_out) {
+      store_zero(dst, dstlen);
+      return;
     }
+    if (x_out || (!y_out && x.d[j] < y.d[j])) {
+      big = &y;
+      small = &x;
+    }
+    e = x.e - j;
+    shift = 0;
+    bd = big->d + j;
+    sd = small->d + j;
+    bn = big->n - j;
+    sn = small->n - j;
     neg = big == &x ? x.neg : yneg;
   }
   if (sn == 0) shift = 0;

@@ -181,6 +181,7 @@ ZUNT_API int32_t lnmint(const lnm_number* n, int32_t len) {
 }
 
 ZUNT_API void lnminc(lnm_number* buf, int32_t* len) {
+  if (buf == nullptr) return;
   uint8_t* v = len ? buf : buf + 1;
   int n = len ? *len : buf[0];
   if (n > LNM_MAXLEN) n = LNM_MAXLEN;
@@ -224,37 +225,23 @@ ZUNT_API void lnminc(lnm_number* buf, int32_t* len) {
 
 ZUNT_API int32_t lnmmin(const void* ival, int32_t size, int32_t kind, lnm_number* dst, int32_t* dstlen) {
   if (ival == nullptr || (size != 1 && size != 2 && size != 4) || kind < 0 || kind > 2) return 3;
-  bool negative = false;
-  uint32_t mag;
-  if (kind == 0) {
-    if (size == 1) {
-      uint8_t x;
-      std::memcpy(&x, ival, 1);
-      mag = x;
-    } else if (size == 2) {
-      uint16_t x;
-      std::memcpy(&x, ival, 2);
-      mag = x;
-    } else {
-      std::memcpy(&mag, ival, 4);
-    }
+  // The integer widened to 32 bits: zero-extended for kind 0, sign-extended otherwise.
+  const bool is_signed = kind != 0;
+  uint32_t raw;
+  if (size == 1) {
+    uint8_t x;
+    std::memcpy(&x, ival, 1);
+    raw = is_signed ? static_cast<uint32_t>(static_cast<int8_t>(x)) : x;
+  } else if (size == 2) {
+    uint16_t x;
+    std::memcpy(&x, ival, 2);
+    raw = is_signed ? static_cast<uint32_t>(static_cast<int16_t>(x)) : x;
   } else {
-    int32_t x;
-    if (size == 1) {
-      int8_t y;
-      std::memcpy(&y, ival, 1);
-      x = y;
-    } else if (size == 2) {
-      int16_t y;
-      std::memcpy(&y, ival, 2);
-      x = y;
-    } else {
-      std::memcpy(&x, ival, 4);
-    }
-    negative = x < 0;
-    // -(x + 1) + 1 keeps the most negative value exact.
-    mag = negative ? static_cast<uint32_t>(-(x + 1)) + 1u : static_cast<uint32_t>(x);
+    std::memcpy(&raw, ival, 4);
   }
+  const bool negative = is_signed && (raw & 0x80000000u) != 0;
+  // The magnitude as -(x + 1) + 1, which keeps the most negative value exact.
+  const uint32_t mag = negative ? ~raw + 1u : raw;
   uint8_t out[LNM_MAXLEN];
   int n = encode_magnitude(negative, mag, out);
   store(out, n, dst, dstlen);
@@ -498,6 +485,7 @@ ZUNT_API int32_t lnmqnrm(uint8_t* buf, int32_t n) {
 }
 
 ZUNT_API void lnmqprs(uint8_t* buf, lnm_number* dst, int32_t* dstlen, int32_t neg) {
+  if (buf == nullptr) return;
   int n = lnmqnrm(buf, LNM_MAXBUF);
   buf[0] = static_cast<uint8_t>(buf[0] | 0x80);
   uint8_t out[LNM_MAXLEN];
