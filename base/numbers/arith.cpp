@@ -462,6 +462,11 @@ struct Reciprocal {
   }
 };
 
+// floor(v / 100) for any v.
+inline int32_t floor_div100(int32_t v) { return v >= 0 ? v / 100 : -((99 - v) / 100); }
+
+// Brings the quotient words q[1..22] (q[0] spare, 24 zero words behind) into 0..99 and packs
+// the quotient whose first word has exponent dexp.
 void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen);
 
 // Division of canonical operands, developing the same 22 quotient words as divide(): instead
@@ -540,21 +545,15 @@ void divide_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* d
 }
 
 void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen) {
-  // Quotient words back into the range 0..99, carries moving toward the first word.
-  for (int i = 22; i >= 2; --i) {
-    int32_t v = q[i];
-    if (v > 99 || v < 0) {
-      int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
+  // Quotient words back into the range 0..99, carries moving toward the first word; a first
+  // word outside it (possible only through the approximations) carries into the spare word.
+  for (int i = 22; i >= 1; --i) {
+    const int32_t v = q[i];
+    if (static_cast<uint32_t>(v) > 99u) {
+      const int32_t c = floor_div100(v);
       q[i] = v - c * 100;
       q[i - 1] += c;
     }
-  }
-  // A first word outside 0..99 (possible only through the approximations) carries on.
-  if (q[1] > 99 || q[1] < 0) {
-    int32_t v = q[1];
-    int32_t c = v >= 0 ? v / 100 : -((99 - v) / 100);
-    q[1] = v - c * 100;
-    q[0] += c;
   }
   int e = dexp;
   const int32_t* d = q + 1;
