@@ -129,6 +129,18 @@ inline void store_image(uint8_t* dst, const uint64_t* o, int n) {
   }
 }
 
+// The low k bytes of a word (k = 0..8).
+constexpr uint64_t kByteMask[9] = {0,
+                                   0xFFull,
+                                   0xFFFFull,
+                                   0xFFFFFFull,
+                                   0xFFFFFFFFull,
+                                   0xFFFFFFFFFFull,
+                                   0xFFFFFFFFFFFFull,
+                                   0xFFFFFFFFFFFFFFull,
+                                   ~0ull};
+inline int clamp_bytes(int k) { return k < 0 ? 0 : (k > 8 ? 8 : k); }
+
 // A canonical operand as its digits.
 struct Fast {
   bool neg;
@@ -158,21 +170,16 @@ inline bool decode(Bytes b, Fast& f) {
   }
   const uint8_t pad = f.neg ? 101 : 1;  // the byte of digit 0
   if (m[0] == pad || m[n - 1] == pad) return false;
-  // The value's bytes straight into registers, the exponent byte dropped, and the positions
-  // from n on (the terminator included) set to the digit 0.
-  Window img = shift_earlier(load_image(b.p, b.n), 1);
-  const uint64_t padw = pad * kOnes;
-  // A byte outside the digit range decodes to 100 or more (a borrow it causes only reaches
-  // later bytes, which the check rejects as a whole anyway).
+  // The n digit bytes straight into registers (zero beyond them); digits are byte - 1 or
+  // 101 - byte within the first n bytes and 0 beyond. A byte outside the digit range decodes
+  // to 100 or more (a borrow it causes only reaches later bytes, which the check rejects as a
+  // whole anyway).
+  const Window img = load_image(m, n);
   uint64_t bad = 0;
   for (int i = 0; i < 3; ++i) {
-    const int k = n - 8 * i;  // digit bytes in this word
-    uint64_t x = img.w[i];
-    if (k <= 0)
-      x = padw;
-    else if (k < 8)
-      x = (x & ((1ull << (8 * k)) - 1)) | (padw & ~((1ull << (8 * k)) - 1));
-    uint64_t d = f.neg ? 0x6565656565656565ull - x : x - kOnes;
+    const uint64_t mask = kByteMask[clamp_bytes(n - 8 * i)];
+    const uint64_t x = img.w[i];
+    const uint64_t d = f.neg ? (0x6565656565656565ull & mask) - x : x - (kOnes & mask);
     bad |= ge100(d);
     f.d.w[i] = d;
   }
