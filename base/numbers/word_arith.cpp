@@ -248,8 +248,10 @@ inline int last_nonzero(const Window& w) {
 
 }  // namespace
 
-void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_number* dst, int32_t* dstlen) {
-  Window res{{win.w[0], win.w[1], win.w[2]}};
+namespace {
+
+// store_window on a window held in registers.
+inline void finish_window(bool neg, int e, Window res, int round_at, lnm_number* dst, int32_t* dstlen) {
   int last = last_nonzero(res);
   if (last >= LNM_DIGITS) {
     // More than 20 digits: cut after the 20th, rounding half up at the 21st.
@@ -292,6 +294,12 @@ void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_num
     store_image(dst + 1, o, n);
     dst[0] = static_cast<uint8_t>(n);
   }
+}
+
+}  // namespace
+
+void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_number* dst, int32_t* dstlen) {
+  finish_window(neg, e, Window{{win.w[0], win.w[1], win.w[2]}}, round_at, dst, dstlen);
 }
 
 bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
@@ -373,7 +381,7 @@ bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dst
     }
     if (first) res = shift_earlier(res, first);
   }
-  store_window(neg, e, DigitWindow{{res.w[0], res.w[1], res.w[2]}}, 50, dst, dstlen);
+  finish_window(neg, e, res, 50, dst, dstlen);
   return true;
 }
 
@@ -482,7 +490,7 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
     return true;
   }
   w = shift_earlier(w, carry_word ? 1 : 2);
-  store_window(neg, e, DigitWindow{{w.w[0], w.w[1], w.w[2]}}, 51, dst, dstlen);
+  finish_window(neg, e, w, 51, dst, dstlen);
   return true;
 }
 
