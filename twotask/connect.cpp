@@ -311,8 +311,8 @@ extern "C" ZUNT_API int32_t osn2tt(const char* text, uint32_t len, uint32_t, uin
     std::snprintf(c->peer_title, sizeof c->peer_title, "%s:%u", kClientTitle, c->peer_window);
     c->scheduler = scheduler();
     if (c->scheduler == nullptr) return fail(OSN_E_CONFIG);
-    if (c->buffer_size == 0) return fail(OSN_E_MISSING);
     if ((c->peer_platform & 0x4) != 0 && c->platform == 1) return fail(OSN_E_CONFIG);
+    if (c->buffer_size == 0) return fail(OSN_E_MISSING);
   }
   fill_ops(c);
   osn_context* var = c;

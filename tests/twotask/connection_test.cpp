@@ -2,21 +2,23 @@
 // started on demand from PATH, is the server.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <thread>
 
 #include "client.h"
 #include "message.h"
 #include "session.h"
 #include "window.h"
+
+extern char** environ;
 
 namespace {
 
@@ -369,22 +371,21 @@ TEST_F(Connection, PeerKilledWhileClientWaitsIsSeenAtTheNextTick) {
 TEST_F(Connection, RoguePostsCannotCrashEitherSide) {
   Client c;
   ASSERT_EQ(c.open(), 0);
-  const uint32_t targets[] = {c.ctx->own_window, c.ctx->peer_window,
-                              zunt::platform::find_window("VELMOR7", "VELMOR7")};
-  std::atomic<bool> stop{false};
-  std::thread rogue([&] {
-    std::mt19937 rng(12345);
-    while (!stop.load()) {
-      uint32_t msg = rng() % 4 == 0 ? 1525 + rng() % 9 : rng() % 2048;
-      // Closing or destroying a window is a legitimate request; leave those out.
-      if (msg == 0x0002 || msg == 0x0010 || msg == 0x0012) continue;
-      zunt::platform::post_message(targets[rng() % 3], msg, rng(), rng());
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-  });
-  int ok = 0;
-  for (int i = 0; i < 40; ++i) {
-    std::vector<unsigned char> d = twotask_test::pattern_bytes(static_cast<size_t>(100 + i * 300)), out;
+  std::vector<std::string> args = {"twotask_fake_client", "rogue", "12345", "3000"};
+  for (uint32_t w : {c.ctx->own_window, c.ctx->peer_window, zunt::platform::find_window("VELMOR7", "VELMOR7")})
+    args.push_back(std::to_string(w));
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string program = std::string(ZUNT_BINARY_DIR) + "/bin/twotask_fake_client";
+  pid_t rogue = 0;
+  ASSERT_EQ(posix_spawn(&rogue, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  // Keep the connection busy until the rogue has posted everything.
+  int ok = 0, status = 0;
+  bool done = false;
+  const auto t0 = Clock::now();
+  for (int i = 0; !done && Clock::now() - t0 < std::chrono::seconds(30); ++i) {
+    std::vector<unsigned char> d = twotask_test::pattern_bytes(static_cast<size_t>(100 + (i % 40) * 300)), out;
     int32_t r = c.echo(d, &out);
     if (r == 3111) {  // a stray Ctrl-C character may start a break
       ASSERT_EQ(osnfrs(&c.ctx), 0);
@@ -393,12 +394,14 @@ TEST_F(Connection, RoguePostsCannotCrashEitherSide) {
     ASSERT_EQ(r, 0) << i;
     EXPECT_EQ(out, d);
     ++ok;
+    done = waitpid(rogue, &status, WNOHANG) == rogue;
   }
-  stop = true;
-  rogue.join();
+  ASSERT_TRUE(done);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_GT(ok, 20);
   EXPECT_TRUE(twotask_test::process_running(server_pid()));
   EXPECT_EQ(osnfts(&c.ctx, 0), 0);
+  EXPECT_TRUE(c.echo_ok(100));
 }
 
 TEST_F(Connection, OtherPlatformUsesSharedGlobalMemory) {

@@ -2,9 +2,11 @@
 // It plays the client's part by hand (window, buffer, messages) and exits at the step named
 // by its argument: "connect" (right after the connect request), "hello" (after the server's
 // hello), "attach" (after the attach exchange). It prints its window handle first.
+// "rogue SEED COUNT HWND..." instead posts COUNT random messages to the given windows.
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "message.h"
@@ -27,7 +29,29 @@ uint32_t wait_for(uint32_t msg) {
 }
 }  // namespace
 
+int rogue(int argc, char** argv) {
+  uint32_t x = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10)) | 1u;
+  auto next = [&x] {  // xorshift
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+  };
+  const unsigned long count = std::strtoul(argv[3], nullptr, 10);
+  const int targets = argc - 4;
+  for (unsigned long i = 0; i < count; ++i) {
+    uint32_t msg = next() % 4 == 0 ? 1525 + next() % 9 : next() % 2048;
+    // Closing or destroying a window is a legitimate request of anyone; leave those out.
+    if (msg == 0x0002 || msg == 0x0010 || msg == 0x0012) continue;
+    uint32_t to = static_cast<uint32_t>(std::strtoul(argv[4 + next() % static_cast<uint32_t>(targets)], nullptr, 10));
+    post_message(to, msg, next(), next());
+    if (i % 8 == 0) usleep(1000);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 5 && std::strcmp(argv[1], "rogue") == 0) return rogue(argc, argv);
   if (argc < 2) return 2;
   register_class("Vlm.Client", proc, 8);
   uint32_t w = create_window("Vlm.Client", "VLMCLIENT", 0, nullptr);
