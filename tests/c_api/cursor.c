@@ -7,14 +7,7 @@
 
 #include <zunt/cursor.h>
 
-static int failures = 0;
-#define CHECK(cond)                                                      \
-  do {                                                                   \
-    if (!(cond)) {                                                       \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                        \
-    }                                                                    \
-  } while (0)
+#include "c_check.h"
 
 static void handle_for(li_handle* h, const char* name) {
   int32_t nf = 1;

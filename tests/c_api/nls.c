@@ -6,14 +6,7 @@
 
 #include <zunt/nls.h>
 
-static int failures = 0;
-#define CHECK(cond)                                                      \
-  do {                                                                   \
-    if (!(cond)) {                                                       \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                        \
-    }                                                                    \
-  } while (0)
+#include "c_check.h"
 
 int main(void) {
   li_handle h;

@@ -6,14 +6,7 @@
 #include <zunt/config.h>
 #include <zunt/util.h>
 
-static int failures = 0;
-#define CHECK(cond)                                              \
-  do {                                                           \
-    if (!(cond)) {                                               \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                \
-    }                                                            \
-  } while (0)
+#include "c_check.h"
 
 static int cmp_char(const void* a, const void* b) {
   return *(const char*)a - *(const char*)b;
