@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "message.h"
 #include "osn_internal.h"
@@ -256,6 +257,26 @@ TEST_F(WindowProc, DestroyNotifiesPeerAndMarksGone) {
   while (platform::get_message_timeout(&m, 100))
     if (m.message == OSN_MSG_DISC && m.hwnd == peer_) got = true; else printf("msg %u %u\n", m.hwnd, m.message);
   EXPECT_TRUE(got);
+}
+
+std::vector<uint32_t> g_other_seen;
+int32_t other_proc(uint32_t, uint32_t msg, uint32_t, uint32_t) {
+  g_other_seen.push_back(msg);
+  return 0;
+}
+
+TEST_F(WindowProc, WaitingClientDropsClicksButRepaints) {
+  platform::register_class("App", other_proc, 0);
+  uint32_t app = platform::create_window("App", "application", 0, nullptr);
+  g_other_seen.clear();
+  ASSERT_EQ(platform::post_message(app, 0x0201, 0, 0), 0);  // mouse click: dropped
+  ASSERT_EQ(platform::post_message(app, 0x000F, 0, 0), 0);  // paint: dispatched
+  ASSERT_EQ(platform::post_message(app, 0x0100, 27, 0), 0); // key: dropped
+  ASSERT_EQ(platform::post_message(ctx_.own_window, OSN_MSG_DATA, peer_ + 1, 0), 0);  // ends the step
+  osn::wait_step(&ctx_);
+  EXPECT_EQ(ctx_.message_seen, 1u);
+  EXPECT_EQ(g_other_seen, std::vector<uint32_t>{0x000F});
+  platform::destroy_window(app);
 }
 
 TEST(Filter, DispatchesOnlyWhatAWaitingClientMayHandle) {
