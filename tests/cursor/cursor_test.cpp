@@ -686,7 +686,7 @@ bool iconv_text(const std::string& utf8, const char* to, std::string* out) {
 }
 
 // The cursor divides text that iconv encoded into the characters iconv encoded one by one.
-TEST(CursorOracle, DividesIconvTextIntoItsCharacters) {
+TEST(CursorReference, DividesIconvTextIntoItsCharacters) {
   // ASCII, kana (full and half width), kanji and hanzi of two-byte and four-byte forms,
   // hangul, full-width forms, Greek, Cyrillic, the ideographic space; each set takes those
   // it has.

@@ -144,18 +144,18 @@ TEST(Multibyte, AttributeTablesFollowTheByteRanges) {
 // encoding defines, and its case deltas lead to the case partner.
 TEST(Multibyte, ClassTreesAndCaseDeltasAgreeWithIconv) {
   ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
-  struct Oracle {
+  struct Reference {
     const char* set;
     const char* iconv_name;
     bool host;
   };
-  const Oracle oracles[] = {
+  const Reference references[] = {
       {"JA16EUC", "EUC-JP", false},      {"JA16SJIS", "IBM943", false},
       {"KO16KSC5601", "EUC-KR", false},  {"ZHS16CGB231280", "EUC-CN", false},
       {"JA16EBCDIC930", "IBM930", true}, {"JA16DBCS", "IBM939", true},
       {"KO16DBCS", "IBM933", true},      {"JA16TSTSET", "IBM930", true},
   };
-  for (const Oracle& o : oracles) {
+  for (const Reference& o : references) {
     const li_csdef* cs = by_name(o.set);
     Decoder dec(o.iconv_name);
     ASSERT_TRUE(dec.ok()) << o.iconv_name;
@@ -284,15 +284,15 @@ TEST(Multibyte, WideForms) {
     }
   }
   EXPECT_EQ(by_name("JA16EUC")->cs_wide_forms[0x7F], 0u);  // DEL has no full-width form
-  // Every printable ASCII character has its full-width form in the sets with an oracle.
+  // Every printable ASCII character has its full-width form in the sets with an reference.
   const struct {
     const char* set;
     const char* iconv_name;
     bool host;
-  } oracles[] = {{"JA16EUC", "EUC-JP", false},     {"JA16SJIS", "IBM943", false},
+  } references[] = {{"JA16EUC", "EUC-JP", false},     {"JA16SJIS", "IBM943", false},
                  {"KO16KSC5601", "EUC-KR", false}, {"ZHS16CGB231280", "EUC-CN", false},
                  {"JA16DBCS", "IBM939", true},     {"KO16DBCS", "IBM933", true}};
-  for (const auto& o : oracles) {
+  for (const auto& o : references) {
     const li_csdef* cs = by_name(o.set);
     Decoder dec(o.iconv_name);
     for (unsigned b = cs->cs_wide_first; b <= cs->cs_wide_last; ++b) {

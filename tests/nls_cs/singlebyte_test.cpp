@@ -55,14 +55,14 @@ long iconv_byte(const char* name, unsigned b) {
   return u;
 }
 
-struct Oracle {
+struct Reference {
   const char* set;
   const char* iconv_name;
   std::vector<unsigned> skip;  // positions where the set follows another edition
 };
 
-const std::vector<Oracle>& oracles() {
-  static const std::vector<Oracle> v = {
+const std::vector<Reference>& references() {
+  static const std::vector<Reference> v = {
       {"US7ASCII", "ASCII", {}},
       {"WE8DEC", "DEC-MCS", {}},
       {"WE8HP", "HP-ROMAN8", {}},
@@ -126,7 +126,7 @@ TEST(SingleByteData, EveryByteMapsToItsCharacterAndBack) {
   ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
   const auto& uni = code_unicode();
   ASSERT_GT(uni.size(), 800u);
-  for (const Oracle& o : oracles()) {
+  for (const Reference& o : references()) {
     const li_csdef* cs = by_name(o.set);
     ASSERT_NE(cs, nullptr) << o.set;
     // The seven-bit sets are checked on their 128 bytes.
