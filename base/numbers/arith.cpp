@@ -14,12 +14,6 @@
 
 #include "numbers/number_internal.h"
 
-// The digit loops are short and carry-bound; vectorising them, or turning their small
-// clearing loops into string instructions, only adds stack round trips and start-up costs.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize", "no-tree-loop-distribute-patterns")
-#endif
-
 namespace zunt::num {
 namespace {
 

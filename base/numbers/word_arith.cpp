@@ -1,26 +1,26 @@
 // Addition, subtraction and multiplication of two canonical finite non-zero numbers, eight
-// digits at a time.
+// digits at a time, and the rounding and encoding of results held as digit windows.
 //
-// The 21-digit window (plus three spare positions) lives in three 64-bit words, one base-100
-// digit per byte, the first digit in the lowest byte. Digits are decoded from the stored bytes
-// with one subtraction per word, the smaller operand is shifted into place and cut at the
-// window's end, and the words are added or subtracted with per-byte decimal carries: biasing
-// each byte by 156 turns a decimal carry into a binary one, so one 64-bit addition carries
-// through all eight digits. The result is the same, byte for byte, as the digit-by-digit
-// window arithmetic of add_sub_generic, which handles everything this path declines.
+// A window holds 24 base-100 digit positions, one digit per byte, in three 64-bit words. For
+// arithmetic it is a 192-bit integer with position 0 in the top byte (h: positions 0..7,
+// m: 8..15, l: 16..23), so that a binary carry runs from later digits to earlier ones.
+// Adding 156 to each byte of one addend turns a decimal carry into a binary one: one 192-bit
+// addition carries through all 24 digits, and the bytes that did not carry give back their
+// bias. A subtraction adds the 99-complement plus one. Signs, operand order, alignment shifts
+// and normalisation only select masks and shift counts, so random operands cost no
+// mispredicted branches. The result is the same, byte for byte, as the digit-by-digit window
+// arithmetic of add_sub_generic, which handles everything this path declines.
 //
 // Products are formed on limbs of four digits (below 10^8) from the same digit words; see
 // multiply_fast for how exactly the partial products of the word-by-word accumulation are
 // kept.
 #include <cstring>
 
-#include "numbers/number_internal.h"
-
-// The words are independent scalars kept in registers; pairing them into vector registers
-// (or clearing through string instructions) costs more in stack round trips than it saves.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("no-tree-slp-vectorize", "no-tree-loop-vectorize", "no-tree-loop-distribute-patterns")
+#if defined(__x86_64__)
+#include <x86intrin.h>
 #endif
+
+#include "numbers/number_internal.h"
 
 namespace zunt::num {
 namespace {
@@ -43,51 +43,6 @@ inline uint64_t nonzero(uint64_t x) { return (((x & ~kHigh) + ~kHigh) | x) & kHi
 struct Window {
   uint64_t w[3];  // digits 0..23, first digit in the low byte of w[0]
 };
-
-// Shifts the window toward later digit positions by s (0..23) digits. Written on named
-// words so the window stays in registers.
-inline Window shift_later(const Window& a, int s) {
-  uint64_t w0 = a.w[0], w1 = a.w[1], w2 = a.w[2];
-  if (s >= 16) {
-    w2 = w0;
-    w1 = w0 = 0;
-    s -= 16;
-  } else if (s >= 8) {
-    w2 = w1;
-    w1 = w0;
-    w0 = 0;
-    s -= 8;
-  }
-  if (s != 0) {
-    const int b = 8 * s;
-    w2 = (w2 << b) | (w1 >> (64 - b));
-    w1 = (w1 << b) | (w0 >> (64 - b));
-    w0 <<= b;
-  }
-  return Window{{w0, w1, w2}};
-}
-
-// Shifts the window toward earlier digit positions by s (0..23) digits (dropping the first s).
-inline Window shift_earlier(const Window& a, int s) {
-  uint64_t w0 = a.w[0], w1 = a.w[1], w2 = a.w[2];
-  if (s >= 16) {
-    w0 = w2;
-    w1 = w2 = 0;
-    s -= 16;
-  } else if (s >= 8) {
-    w0 = w1;
-    w1 = w2;
-    w2 = 0;
-    s -= 8;
-  }
-  if (s != 0) {
-    const int b = 8 * s;
-    w0 = (w0 >> b) | (w1 << (64 - b));
-    w1 = (w1 >> b) | (w2 << (64 - b));
-    w2 >>= b;
-  }
-  return Window{{w0, w1, w2}};
-}
 
 // The bytes [0, len) of p (len 1..21) as a 24-byte image, zero beyond len; reads nothing
 // outside them.
@@ -149,144 +104,206 @@ struct Fast {
   Window d;
 };
 
-// Decodes a canonical finite non-zero operand; false for anything else.
-inline bool decode(Bytes b, Fast& f) {
+// Decodes a canonical finite non-zero operand of any length; false for anything else. The
+// sign selects masks rather than branches.
+inline bool decode_any(Bytes b, Fast& f) {
   if (b.n < 2) return false;
-  const uint8_t e = b.p[0];
-  f.neg = (e & 0x80) == 0;
-  int n = b.n - 1;
+  const uint8_t eb = b.p[0];
   const uint8_t* m = b.p + 1;
-  if (f.neg) {
-    if (m[n - 1] == kTerminator) {
-      --n;
-      if (n == 0 || n == LNM_DIGITS) return false;
-    } else if (n != LNM_DIGITS) {
-      return false;
-    }
-    f.e = 62 - e;
-  } else {
-    if (e == 0xFF && m[0] == 101) return false;  // positive infinity
-    f.e = e - 193;
-  }
-  const uint8_t pad = f.neg ? 101 : 1;  // the byte of digit 0
-  if (m[0] == pad || m[n - 1] == pad) return false;
-  // The n digit bytes straight into registers (zero beyond them); digits are byte - 1 or
-  // 101 - byte within the first n bytes and 0 beyond. A byte outside the digit range decodes
-  // to 100 or more (a borrow it causes only reaches later bytes, which the check rejects as a
-  // whole anyway).
+  const bool neg = (eb & 0x80) == 0;
+  const int raw = b.n - 1;  // mantissa bytes, a terminator included
+  const bool term = neg & (m[raw - 1] == kTerminator);
+  const int n = raw - static_cast<int>(term);
+  if (n == 0) return false;  // a terminator alone
+  const uint64_t sm = 0 - static_cast<uint64_t>(neg);
+  // A negative value ends with the terminator exactly when it has fewer than 20 digits (raw is
+  // at most 20, so a terminated value never has 20 digits). Digit 0 is byte 1 or byte 101; the
+  // first and the last digit must not be 0.
+  const uint8_t pad = static_cast<uint8_t>(1 + (sm & 100));
+  const bool bad = (neg & !term & (n != LNM_DIGITS)) | (m[0] == pad) | (m[n - 1] == pad);
+  // Digits are byte - 1 or 101 - byte within the first n bytes and 0 beyond. A byte outside
+  // the digit range decodes to 100 or more (a borrow it causes only reaches later bytes, and
+  // the value is rejected anyway); the terminator lies beyond the mask.
   const Window img = load_image(m, n);
-  uint64_t bad = 0;
+  uint64_t big = 0;
   for (int i = 0; i < 3; ++i) {
     const uint64_t mask = kByteMask[clamp_bytes(n - 8 * i)];
     const uint64_t x = img.w[i];
-    const uint64_t d = f.neg ? (0x6565656565656565ull & mask) - x : x - (kOnes & mask);
-    bad |= ge100(d);
+    const uint64_t pos = x - (kOnes & mask);
+    const uint64_t ng = (0x6565656565656565ull & mask) - x;
+    const uint64_t d = (pos ^ ((pos ^ ng) & sm)) & mask;
+    big |= ge100(d);
     f.d.w[i] = d;
   }
-  if (bad) return false;
+  if (bad | (big != 0)) return false;
+  f.neg = neg;
+  f.e = static_cast<int>(static_cast<uint8_t>(eb ^ static_cast<uint8_t>(sm))) - 193;
+  f.n = n;
+  return true;
+}
+
+// decode_any for the common case of 8 digits or more, without branches on the sign or the
+// length: digit = (byte ^ s) - k with s = 0, k = 1 for a positive value and s = 0xFF, k = 154
+// (255 - byte - 154 = 101 - byte) for a negative one; neither borrows for a byte in range.
+__attribute__((always_inline)) inline bool decode(Bytes b, Fast& f) {
+  if (__builtin_expect(b.n < 9, 0)) return decode_any(b, f);
+  const uint8_t eb = b.p[0];
+  const uint8_t* m = b.p + 1;
+  const bool neg = (eb & 0x80) == 0;
+  const int raw = b.n - 1;  // 8..20 mantissa bytes, a terminator included
+  const bool term = neg & (m[raw - 1] == kTerminator);
+  const int n = raw - static_cast<int>(term);
+  if (__builtin_expect(n < 8, 0)) return decode_any(b, f);
+  const uint64_t sm = 0 - static_cast<uint64_t>(neg);
+  const uint64_t k = kOnes + (sm & (0x9A9A9A9A9A9A9A9Aull - kOnes));
+  const uint8_t pad = static_cast<uint8_t>(1 + (sm & 100));  // the byte of digit 0
+  // Bytes 8 .. min(n, 16) - 1 from an in-bounds load, and bytes 16 .. n - 1 (none below 17).
+  const int short1 = n < 16 ? 16 - n : 0;
+  const int n2 = n < 16 ? 16 : n;
+  const uint64_t last = load64(m + n - 8);
+  const uint64_t w1 = load64(m + 8 - short1) >> (8 * short1);
+  const uint64_t w2 = (last >> (8 * (23 - n2))) >> 8;
+  const uint64_t d0 = (load64(m) ^ sm) - k;
+  const uint64_t d1 = ((w1 ^ sm) - k) & kByteMask[8 - short1];
+  const uint64_t d2 = ((w2 ^ sm) - k) & kByteMask[n2 - 16];
+  // A byte out of range decodes to 100 or more; the first and last digits are not 0; a
+  // negative value without the terminator has 20 digits.
+  const uint64_t over = ge100(d0) | ge100(d1) | ge100(d2);
+  const bool bad = (neg & !term & (n != LNM_DIGITS)) | ((d0 & 0xFF) == 0) | (m[n - 1] == pad);
+  if (bad | (over != 0)) return false;
+  f.d = Window{{d0, d1, d2}};
+  f.neg = neg;
+  f.e = static_cast<int>(static_cast<uint8_t>(eb ^ static_cast<uint8_t>(sm))) - 193;
   f.n = n;
   return true;
 }
 
 inline uint64_t bswap(uint64_t x) { return __builtin_bswap64(x); }
+using u128 = unsigned __int128;
 
-// a + b per digit with decimal carries; returns the carry out of the first digit.
-inline int add_windows(const Window& a, const Window& b, Window& r) {
-  uint64_t carry = 0;
-  for (int i = 2; i >= 0; --i) {
-    // Most significant digit in the high byte, so carries run upward.
-    uint64_t x = bswap(a.w[i]) + 0x9C9C9C9C9C9C9C9Cull;  // each byte a + 156 <= 255
-    uint64_t y = bswap(b.w[i]);
-    uint64_t t = x + y;
-    uint64_t out = (t < x) ? 1 : 0;
-    uint64_t t2 = t + carry;
-    out |= (t2 < t) ? 1 : 0;
-    // Bit 0 of byte k+1 of (t2 ^ x ^ y) is the carry out of byte k (carry-in at byte 0).
-    uint64_t into = (t2 ^ x ^ y) & kOnes;
-    uint64_t carried = (into >> 8) | (out << 56);  // carry out of each byte, at its bit 0
-    // Bytes without a carry out still hold the bias.
-    uint64_t t3 = t2 - (kOnes & ~carried) * 0x9C;
-    r.w[i] = bswap(t3);
-    carry = out;
-  }
-  return static_cast<int>(carry);
+// A window as a 192-bit integer: position 0 in the top byte of h, position 23 in the low byte
+// of l.
+struct Be {
+  uint64_t h, m, l;
+};
+inline Be to_be(const Window& w) { return Be{bswap(w.w[0]), bswap(w.w[1]), bswap(w.w[2])}; }
+
+// mask ? a : b, for masks of all ones or all zeros.
+inline uint64_t pick(uint64_t mask, uint64_t a, uint64_t b) { return b ^ ((a ^ b) & mask); }
+inline Be pick(uint64_t mask, const Be& a, const Be& b) {
+  return Be{pick(mask, a.h, b.h), pick(mask, a.m, b.m), pick(mask, a.l, b.l)};
+}
+inline uint64_t all_if(bool c) { return 0 - static_cast<uint64_t>(c); }
+
+// The window moved toward later positions by s digits (0..23), the first s positions zero.
+inline Be later(const Be& v, unsigned s) {
+  const unsigned q = s >> 3, r = 8 * (s & 7);
+  const uint64_t q0 = all_if(q == 0), q1 = all_if(q == 1), q2 = all_if(q == 2);
+  const uint64_t h = v.h & q0, m = (v.m & q0) | (v.h & q1), l = (v.l & q0) | (v.m & q1) | (v.h & q2);
+  return Be{h >> r, (m >> r) | (h << 1 << (63 - r)), (l >> r) | (m << 1 << (63 - r))};
 }
 
-// a - b per digit with decimal borrows (a >= b as magnitudes).
-inline void sub_windows(const Window& a, const Window& b, Window& r) {
-  uint64_t borrow = 0;
-  for (int i = 2; i >= 0; --i) {
-    uint64_t x = bswap(a.w[i]);
-    uint64_t y = bswap(b.w[i]);
-    uint64_t t = x - y;
-    uint64_t out = (x < y) ? 1 : 0;
-    uint64_t t2 = t - borrow;
-    out |= (t < borrow) ? 1 : 0;
-    uint64_t into = (t2 ^ x ^ y) & kOnes;
-    uint64_t borrowed = (into >> 8) | (out << 56);
-    // A byte that borrowed holds d + 256; it must hold d + 100.
-    uint64_t t3 = t2 - borrowed * 0x9C;
-    r.w[i] = bswap(t3);
-    borrow = out;
-  }
+// The window moved toward earlier positions by s digits (0..23), dropping the first s.
+inline Be earlier(const Be& v, unsigned s) {
+  const unsigned q = s >> 3, r = 8 * (s & 7);
+  const uint64_t q0 = all_if(q == 0), q1 = all_if(q == 1), q2 = all_if(q == 2);
+  const uint64_t h = (v.h & q0) | (v.m & q1) | (v.l & q2), m = (v.m & q0) | (v.l & q1), l = v.l & q0;
+  return Be{(h << r) | (m >> 1 >> (63 - r)), (m << r) | (l >> 1 >> (63 - r)), l << r};
 }
 
-inline int first_nonzero(const Window& w) {
-  for (int i = 0; i < 3; ++i) {
-    uint64_t nz = nonzero(w.w[i]);
-    if (nz) return 8 * i + __builtin_ctzll(nz) / 8;
-  }
-  return 24;
+constexpr uint64_t kBias = 0x9C9C9C9C9C9C9C9Cull;  // 156 per byte: a digit + 156 <= 255
+
+// The bytes of a sum t = x + y (+ carry in at the last position), x biased by 156 per byte
+// (or an unbiased subtraction written as x + ~y + 1), turned back into digits: bit 0 of each
+// byte of t ^ x ^ y is the carry into that byte, the carry out of a byte is the carry into the
+// next one, and a byte without a carry out gives back 156 (it holds at least that, so nothing
+// borrows). cout is the carry out of position 0.
+inline Be settle(uint64_t th, uint64_t tm, uint64_t tl, uint64_t xh, uint64_t xm, uint64_t xl, const Be& y,
+                 uint64_t cout) {
+  const uint64_t il = (tl ^ xl ^ y.l) & kOnes, im = (tm ^ xm ^ y.m) & kOnes, ih = (th ^ xh ^ y.h) & kOnes;
+  const uint64_t cl = (il >> 8) | (im << 56), cm = (im >> 8) | (ih << 56), ch = (ih >> 8) | (cout << 56);
+  return Be{th - kBias + ch * 0x9C, tm - kBias + cm * 0x9C, tl - kBias + cl * 0x9C};
 }
-inline int last_nonzero(const Window& w) {
-  for (int i = 2; i >= 0; --i) {
-    uint64_t nz = nonzero(w.w[i]);
-    if (nz) return 8 * i + (63 - __builtin_clzll(nz)) / 8;
-  }
-  return -1;
+
+// x + y + cin with the carries settled into digits (x biased, or y complemented for a
+// subtraction); returns the carry out of position 0.
+inline uint64_t add_raw(uint64_t xh, uint64_t xm, uint64_t xl, const Be& y, uint64_t cin, Be& r) {
+  uint64_t th, tm, tl, cout;
+#if defined(__x86_64__)
+  unsigned long long a, b, c;
+  unsigned char k = _addcarry_u64(static_cast<unsigned char>(cin), xl, y.l, &a);
+  k = _addcarry_u64(k, xm, y.m, &b);
+  k = _addcarry_u64(k, xh, y.h, &c);
+  tl = a, tm = b, th = c, cout = k;
+#else
+  const u128 sl = static_cast<u128>(xl) + y.l + cin;
+  const u128 sm = static_cast<u128>(xm) + y.m + static_cast<uint64_t>(sl >> 64);
+  const u128 sh = static_cast<u128>(xh) + y.h + static_cast<uint64_t>(sm >> 64);
+  tl = static_cast<uint64_t>(sl), tm = static_cast<uint64_t>(sm), th = static_cast<uint64_t>(sh);
+  cout = static_cast<uint64_t>(sh >> 64);
+#endif
+  r = settle(th, tm, tl, xh, xm, xl, y, cout);
+  return cout;
 }
 
-}  // namespace
+// x + y digit by digit with decimal carries (every byte of both 0..99); returns the carry out
+// of position 0.
+inline uint64_t add_digits(const Be& x, const Be& y, Be& r) {
+  return add_raw(x.h + kBias, x.m + kBias, x.l + kBias, y, 0, r);
+}
 
-namespace {
+// Leading and trailing zero bits of a non-zero window.
+inline unsigned lead_zero_bits(const Be& v) {
+  const unsigned ch = static_cast<unsigned>(__builtin_clzll(v.h | 1));
+  const unsigned cm = 64 + static_cast<unsigned>(__builtin_clzll(v.m | 1));
+  const unsigned cl = 128 + static_cast<unsigned>(__builtin_clzll(v.l | 1));
+  unsigned z = v.m != 0 ? cm : cl;
+  z = v.h != 0 ? ch : z;
+  return z;
+}
+inline unsigned trail_zero_bits(const Be& v) {
+  const unsigned cl = static_cast<unsigned>(__builtin_ctzll(v.l | (1ull << 63)));
+  const unsigned cm = 64 + static_cast<unsigned>(__builtin_ctzll(v.m | (1ull << 63)));
+  const unsigned ch = 128 + static_cast<unsigned>(__builtin_ctzll(v.h | (1ull << 63)));
+  unsigned z = v.m != 0 ? cm : ch;
+  z = v.l != 0 ? cl : z;
+  return z;
+}
 
-// store_window on a window held in registers.
-inline void finish_window(bool neg, int e, Window res, int round_at, lnm_number* dst, int32_t* dstlen) {
-  int last = last_nonzero(res);
-  if (last >= LNM_DIGITS) {
-    // More than 20 digits: cut after the 20th, rounding half up at the 21st.
-    const bool up = static_cast<int>((res.w[2] >> 32) & 0xFF) >= round_at;
-    res.w[2] &= 0xFFFFFFFFull;
-    if (up) {
-      const Window one{{0, 0, 1ull << 24}};  // one at the 20th digit
-      Window sum;
-      if (add_windows(res, one, sum)) {  // 20 digits of 99: the single digit 1
-        sum = Window{{1, 0, 0}};
-        if (++e > kMaxExp) {
-          store_inf(neg, dst, dstlen);
-          return;
-        }
+// Rounds a result whose first digit (non-zero) is at position 0 and whose exponent e is in
+// range: with more than 20 digits the 20th goes up by one when the 21st is at least round_at
+// (a carry through 20 nines gives 1 with e + 1, an infinity beyond the range). Then encodes it
+// without its trailing zero digits and stores it.
+__attribute__((always_inline)) inline void finish_be(bool neg, int e, Be r, unsigned round_at, lnm_number* dst, int32_t* dstlen) {
+  const uint64_t up = ((r.l >> 24) & 0xFF) >= round_at;  // position 20 (0 with 20 digits or fewer)
+  r.l = (r.l & 0xFFFFFFFF00000000ull) + (up << 32);      // positions 20..23 cut, the 20th raised
+  if (__builtin_expect(((r.l >> 32) & 0xFF) == 100, 0)) {
+    // The 20th digit was 99: carry decimally from the 19th.
+    r.l -= 1ull << 32;
+    Be t;
+    if (add_digits(r, Be{0, 0, 1ull << 32}, t)) {  // 20 digits of 99: the single digit 1
+      t = Be{1ull << 56, 0, 0};
+      if (++e > kMaxExp) {
+        store_inf(neg, dst, dstlen);
+        return;
       }
-      res = sum;
     }
-    last = last_nonzero(res);
+    r = t;
   }
-  const int count = last + 1;
-  // Encode all three words, then put the exponent byte in front.
-  uint64_t enc[3];
-  for (int i = 0; i < 3; ++i) enc[i] = neg ? 0x6565656565656565ull - res.w[i] : res.w[i] + kOnes;
-  int n = count + 1;
-  uint64_t o[3];
-  const uint64_t ebyte = neg ? static_cast<uint8_t>(62 - e) : static_cast<uint8_t>(193 + e);
-  o[0] = ebyte | (enc[0] << 8);
-  o[1] = (enc[0] >> 56) | (enc[1] << 8);
-  o[2] = (enc[1] >> 56) | (enc[2] << 8);
-  if (neg && count < LNM_DIGITS) {
-    // The terminator replaces the encoded 0 digit at byte n.
-    const int w = n / 8, sh = 8 * (n % 8);
-    o[w] = (o[w] & ~(0xFFull << sh)) | (static_cast<uint64_t>(kTerminator) << sh);
-    ++n;
-  }
+  const int count = 24 - static_cast<int>(trail_zero_bits(r) >> 3);
+  const uint64_t sm = all_if(neg);
+  // Digit d is byte d + 1, or 101 - d = (d ^ 0xFF) - 154 when negative; the exponent byte
+  // 193 + e, or its complement 62 - e.
+  const uint64_t c = kOnes + (sm & (0 - 0x9A9A9A9A9A9A9A9Aull - kOnes));
+  const uint64_t e0 = (bswap(r.h) ^ sm) + c, e1 = (bswap(r.m) ^ sm) + c, e2 = (bswap(r.l) ^ sm) + c;
+  const uint64_t ebyte = static_cast<uint8_t>(static_cast<uint8_t>(193 + e) ^ static_cast<uint8_t>(sm));
+  uint64_t o[3] = {ebyte | (e0 << 8), (e0 >> 56) | (e1 << 8), (e1 >> 56) | (e2 << 8)};
+  // A negative value with fewer than 20 digits ends with the terminator: the encoded digit 0
+  // after the last digit (byte 101) becomes 102.
+  const bool term = neg & (count < LNM_DIGITS);
+  const int at = count + 1;
+  o[at >> 3] += static_cast<uint64_t>(term) << (8 * (at & 7));
+  const int n = at + static_cast<int>(term);
   if (dstlen != nullptr) {
     store_image(dst, o, n);
     *dstlen = n;
@@ -299,89 +316,62 @@ inline void finish_window(bool neg, int e, Window res, int round_at, lnm_number*
 }  // namespace
 
 void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_number* dst, int32_t* dstlen) {
-  finish_window(neg, e, Window{{win.w[0], win.w[1], win.w[2]}}, round_at, dst, dstlen);
+  finish_be(neg, e, to_be(Window{{win.w[0], win.w[1], win.w[2]}}), static_cast<unsigned>(round_at), dst, dstlen);
 }
 
 bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
   Fast x, y;
   if (!decode(a, x) || !decode(b, y)) return false;
-  const bool yneg = y.neg != subtract;
-  const bool msub = x.neg != yneg;
-  const Fast* big = &x;
-  const Fast* small = &y;
-  bool neg;
-  int e;
-  Window bw, sw;
-  if (!msub || x.e != y.e) {
-    if (y.e > x.e) {
-      big = &y;
-      small = &x;
-    }
-    e = big->e;
-    const int s = big->e - small->e;
-    bw = big->d;
-    if (s > 21) {
-      sw = Window{{0, 0, 0}};
-    } else {
-      sw = shift_later(small->d, s);
-      sw.w[2] &= 0x000000FFFFFFFFFFull;  // positions 21..23 are outside the window
-    }
-    neg = msub ? (big == &x ? x.neg : yneg) : x.neg;
-  } else {
-    // Equal exponents: skip the common leading digits; the first difference decides.
-    int j = 24;
-    for (int i = 0; i < 3; ++i) {
-      uint64_t diff = x.d.w[i] ^ y.d.w[i];
-      if (diff) {
-        j = 8 * i + __builtin_ctzll(diff) / 8;
-        break;
-      }
-    }
-    if (j >= 24) {
-      store_zero(dst, dstlen);
-      return true;
-    }
-    const int xj = static_cast<int>((x.d.w[j / 8] >> (8 * (j % 8))) & 0xFF);
-    const int yj = static_cast<int>((y.d.w[j / 8] >> (8 * (j % 8))) & 0xFF);
-    if (xj < yj) {
-      big = &y;
-      small = &x;
-    }
-    e = x.e - j;
-    bw = shift_earlier(big->d, j);
-    sw = shift_earlier(small->d, j);
-    neg = big == &x ? x.neg : yneg;
-  }
-
-  Window res;
-  int carry = 0;
-  if (!msub)
-    carry = add_windows(bw, sw, res);
-  else
-    sub_windows(bw, sw, res);
-  if (carry) {
-    // A new first digit 1 in front of the window.
+  const bool yneg = y.neg != subtract;  // sign of the second term
+  const bool msub = x.neg != yneg;      // magnitudes are subtracted
+  const Be bx = to_be(x.d), by = to_be(y.d);
+  // The larger magnitude leads: the larger exponent, or with equal exponents the larger
+  // digits (which then share the window unshifted, so skipping their common leading digits
+  // changes nothing).
+  const u128 xml = (static_cast<u128>(bx.m) << 64) | bx.l, yml = (static_cast<u128>(by.m) << 64) | by.l;
+  const bool dless = (bx.h < by.h) | ((bx.h == by.h) & (xml < yml));
+  const bool swap = (x.e < y.e) | ((x.e == y.e) & dless);
+  const uint64_t sw = all_if(swap);
+  const Be t{(bx.h ^ by.h) & sw, (bx.m ^ by.m) & sw, (bx.l ^ by.l) & sw};
+  const Be big{bx.h ^ t.h, bx.m ^ t.m, bx.l ^ t.l};
+  Be small{by.h ^ t.h, by.m ^ t.m, by.l ^ t.l};
+  const int eb = x.e > y.e ? x.e : y.e;
+  const int s = eb - (x.e > y.e ? y.e : x.e);
+  const bool neg = (x.neg & !swap) | (yneg & swap);  // for a magnitude addition both signs agree
+  // The smaller operand in the 21-digit window at the larger one's leading position: digits
+  // from position 21 on are dropped, and a shift of 21 or more leaves nothing.
+  small = later(small, static_cast<unsigned>(s > 23 ? 23 : s));
+  const uint64_t keep = all_if(s <= 21);
+  // big + small with decimal carries, or big - small as big + (99..99 - small) + 1, which is
+  // the binary big + ~small + 1 without the bias; its carry out of position 0 is not a digit.
+  const uint64_t cm = all_if(msub), bias = kBias & ~cm;
+  const Be y2{(small.h & keep) ^ cm, (small.m & keep) ^ cm, ((small.l & keep & 0xFFFFFFFFFF000000ull) ^ cm)};
+  Be r;
+  const uint64_t carry = add_raw(big.h + bias, big.m + bias, big.l + bias, y2, msub, r) & ~cm;
+  int e = eb;
+  if (__builtin_expect(carry != 0, 0)) {
+    // A carry out of the window puts a digit 1 in front.
     if (e == kMaxExp) {
       store_inf(neg, dst, dstlen);
       return true;
     }
-    res = shift_later(res, 1);
-    res.w[0] |= 1;
+    r = Be{(r.h >> 8) | (1ull << 56), (r.m >> 8) | (r.h << 56), (r.l >> 8) | (r.m << 56)};
     ++e;
-  } else {
-    const int first = first_nonzero(res);
-    if (first >= 24) {
+  } else if (__builtin_expect((r.h >> 56) == 0, 0)) {
+    // A difference drops its leading zero digits; equal magnitudes cancel.
+    if ((r.h | r.m | r.l) == 0) {
       store_zero(dst, dstlen);
       return true;
     }
-    e -= first;
+    const unsigned lz = lead_zero_bits(r) >> 3;
+    r = earlier(r, lz);
+    e -= static_cast<int>(lz);
     if (e < kMinExp) {
       store_zero(dst, dstlen);
       return true;
     }
-    if (first) res = shift_earlier(res, first);
   }
-  finish_window(neg, e, res, 50, dst, dstlen);
+  finish_be(neg, e, r, 50, dst, dstlen);
   return true;
 }
 
@@ -489,8 +479,7 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
     store_inf(neg, dst, dstlen);
     return true;
   }
-  w = shift_earlier(w, carry_word ? 1 : 2);
-  finish_window(neg, e, w, 51, dst, dstlen);
+  finish_be(neg, e, earlier(to_be(w), carry_word ? 1u : 2u), 51, dst, dstlen);
   return true;
 }
 
