@@ -469,8 +469,8 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
   // Words of the accumulation: column m holds words 19 - 4m .. 22 - 4m (word = position + 1).
   // In byte order that is g[5] g[4] ... g[0] from word -1 on.
   Window w{{chunk(g[5]) | (chunk(g[4]) << 32), chunk(g[3]) | (chunk(g[2]) << 32), chunk(g[1]) | (chunk(g[0]) << 32)}};
-  const bool carry_word = (g[5] / 10000) != 0;  // word 0
-  const int e = carry_word ? ep : ep - 1;
+  const int carry_word = g[5] >= 10000;  // word 0 is not zero
+  const int e = ep - 1 + carry_word;
   if (e < kMinExp) {
     store_zero(dst, dstlen);
     return true;
@@ -479,7 +479,11 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
     store_inf(neg, dst, dstlen);
     return true;
   }
-  finish_be(neg, e, earlier(to_be(w), carry_word ? 1u : 2u), 51, dst, dstlen);
+  // The digits from word 0 or from word 1 on.
+  Be v = to_be(w);
+  const int sh = 16 - 8 * carry_word;
+  v = Be{(v.h << sh) | (v.m >> (64 - sh)), (v.m << sh) | (v.l >> (64 - sh)), v.l << sh};
+  finish_be(neg, e, v, 51, dst, dstlen);
   return true;
 }
 

@@ -339,3 +339,71 @@ TEST(NumberArith, FastPathsMatchDigitByDigit) {
 }
 
 }  // namespace
+
+namespace {
+
+// The fast paths on operand classes chosen to reach their corners rather than at random: every
+// length (the decoders split at 8 and 16 digits), runs of 99 that carry through every digit,
+// near-equal operands that cancel, 21st digits of 49, 50 and 51, shifts around the window's
+// end and the exponent limits, each with both signs.
+TEST(NumberArith, FastPathsMatchOnCornerOperands) {
+  std::vector<std::vector<int>> shapes;
+  for (int n : {1, 2, 7, 8, 9, 15, 16, 17, 19, 20}) {
+    shapes.push_back(rep(99, n));  // carries through every digit
+    std::vector<int> one = rep(0, n);
+    one.front() = 1;
+    one.back() = 1;
+    shapes.push_back(one);  // 1 0 ... 0 1
+    std::vector<int> mixed(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) mixed[static_cast<size_t>(i)] = (37 * i + 11) % 99 + 1;
+    shapes.push_back(mixed);
+  }
+  // Tails that put 49, 50 or 51 at the 21st position of a 20-digit sum.
+  for (int t : {49, 50, 51}) shapes.push_back({t});
+  const int exps[] = {-65, -64, -1, 0, 21, 61, 62};
+  std::vector<Num> vals;
+  for (const auto& d : shapes)
+    for (int e : exps)
+      for (bool neg : {false, true}) vals.push_back(digits(d, e, neg));
+  // Pairs: every shape against every other at a few relative exponents, and against its own
+  // neighbours (one digit changed) for the cancellations.
+  auto check = [](const Num& a, const Num& b) {
+    uint8_t fast[22], slow[22];
+    int32_t fn = -1, sn = -2;
+    for (int op = 0; op < 2; ++op) {
+      lnmqaos(a.p(), a.n(), b.p(), b.n(), fast, &fn, op);
+      zunt::num::add_sub_generic({a.p(), a.n()}, {b.p(), b.n()}, op != 0, slow, &sn);
+      ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << (op ? " - " : " + ") << b;
+    }
+    lnmmul(a.p(), a.n(), b.p(), b.n(), fast, &fn);
+    zunt::num::multiply_generic(a.p(), a.n(), b.p(), b.n(), slow, &sn);
+    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " * " << b;
+    lnmdiv(a.p(), a.n(), b.p(), b.n(), fast, &fn);
+    zunt::num::divide_generic(a.p(), a.n(), b.p(), b.n(), slow, &sn);
+    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " / " << b;
+  };
+  for (const auto& a : vals)
+    for (const auto& d : shapes)
+      for (int de : {0, 1, 8, 16, 20, 21, 22}) {
+        const int e = static_cast<int>((a.b[0] & 0x80) ? a.b[0] - 193 : 62 - a.b[0]) - de;
+        if (e < -65) continue;
+        for (bool neg : {false, true}) {
+          check(a, digits(d, e, neg));
+          if (HasFatalFailure()) return;
+        }
+      }
+  for (const auto& d : shapes) {
+    for (size_t k = 0; k < d.size(); ++k) {
+      std::vector<int> near = d;
+      near[k] = d[k] == 99 ? 98 : d[k] + 1;
+      for (int e : {-65, 0, 62})
+        for (bool na : {false, true})
+          for (bool nb : {false, true}) {
+            check(digits(d, e, na), digits(near, e, nb));
+            if (HasFatalFailure()) return;
+          }
+    }
+  }
+}
+
+}  // namespace
