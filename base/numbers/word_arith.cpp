@@ -161,7 +161,7 @@ __attribute__((always_inline)) inline bool decode(Bytes b, Fast& f) {
   const int short1 = n < 16 ? 16 - n : 0;
   const int n2 = n < 16 ? 16 : n;
   const uint64_t last = load64(m + n - 8);
-  const uint64_t w1 = load64(m + 8 - short1) >> (8 * short1);
+  const uint64_t w1 = (load64(m + 8 - short1) >> (4 * short1)) >> (4 * short1);  // short1 may be 8
   const uint64_t w2 = (last >> (8 * (23 - n2))) >> 8;
   const uint64_t d0 = (load64(m) ^ sm) - k;
   const uint64_t d1 = ((w1 ^ sm) - k) & kByteMask[8 - short1];
