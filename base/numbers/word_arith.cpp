@@ -380,13 +380,15 @@ namespace {
 // Digit i (0..23) of a window.
 inline uint64_t digit(const Window& w, int i) { return (w.w[i / 8] >> (8 * (i % 8))) & 0xFF; }
 
-// The digits of a window as five limbs of four digits each (limb I = digits 4I .. 4I + 3).
-inline void limbs(const Window& w, uint64_t* l) {
-  uint64_t q[3];
+// The digits of a window as five limbs of four digits each (limb I = digits 4I .. 4I + 3),
+// and the first two digits of each limb as a pair (100 d_4I + d_4I+1).
+inline void limbs(const Window& w, uint64_t* l, uint64_t* hp) {
+  uint64_t q[3], pr[3];
   for (int i = 0; i < 3; ++i) {
     const uint64_t x = w.w[i];
     // Pairs in 16-bit lanes, then quadruples in 32-bit lanes; the earlier digit weighs more.
     const uint64_t pairs = (x & 0x00FF00FF00FF00FFull) * 100 + ((x >> 8) & 0x00FF00FF00FF00FFull);
+    pr[i] = pairs;
     q[i] = (pairs & 0x0000FFFF0000FFFFull) * 10000 + ((pairs >> 16) & 0x0000FFFF0000FFFFull);
   }
   l[0] = q[0] & 0xFFFFFFFFu;
@@ -394,6 +396,11 @@ inline void limbs(const Window& w, uint64_t* l) {
   l[2] = q[1] & 0xFFFFFFFFu;
   l[3] = q[1] >> 32;
   l[4] = q[2] & 0xFFFFFFFFu;
+  hp[0] = pr[0] & 0xFFFF;
+  hp[1] = (pr[0] >> 32) & 0xFFFF;
+  hp[2] = pr[1] & 0xFFFF;
+  hp[3] = (pr[1] >> 32) & 0xFFFF;
+  hp[4] = pr[2] & 0xFFFF;
 }
 
 // Four digits (v < 10^8) as bytes, the first digit in the low byte. The two halves are split
@@ -404,7 +411,10 @@ inline uint64_t chunk(uint64_t v) {
   const uint64_t x = hi | (lo << 32);
   const uint64_t q = ((x * 5243) >> 19) & 0x0000007F0000007Full;
   const uint64_t r = x - q * 100;
-  return (q & 0xFF) | ((r & 0xFF) << 8) | ((q >> 32) << 16) | ((r >> 32) << 24);
+  // Quotient and remainder bytes side by side in each lane, then the upper lane's two bytes
+  // moved down beside the lower lane's.
+  const uint64_t t = q | (r << 8);
+  return (t | (t >> 16)) & 0xFFFFFFFFu;
 }
 
 }  // namespace
@@ -432,9 +442,9 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
     store_zero(dst, dstlen);
     return true;
   }
-  uint64_t A[5], B[5];
-  limbs(x.d, A);
-  limbs(y.d, B);
+  uint64_t A[5], B[5], PA[5], PB[5];
+  limbs(x.d, A, PA);
+  limbs(y.d, B, PB);
   // The kept value counted in units of position 21 (digit position i of a times j of b lands
   // at position i + j and is kept when i + j <= 21). Limb product A_I * B_J, K = I + J, holds
   // positions 4K .. 4K + 6: whole for K <= 3, without its last position (digits 3 and 3) for
@@ -444,17 +454,18 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
   const uint64_t c2 = A[0] * B[2] + A[1] * B[1] + A[2] * B[0];
   const uint64_t c3 = A[0] * B[3] + A[1] * B[2] + A[2] * B[1] + A[3] * B[0];
   const uint64_t c4 = A[0] * B[4] + A[1] * B[3] + A[2] * B[2] + A[3] * B[1] + A[4] * B[0];
-  uint64_t d4 = 0, p0 = 0, p1 = 0;
+  // For K = 5 the kept positions 20 and 21 of A_I * B_J are 100 a_4I b_4J + a_4I b_4J+1 +
+  // a_4I+1 b_4J, which is (P_I Q_J - a_4I+1 b_4J+1) / 100 for the leading pairs P, Q.
+  uint64_t d4 = 0, pq = 0, d5 = 0;
   for (int i = 0; i <= 4; ++i) d4 += digit(x.d, 4 * i + 3) * digit(y.d, 4 * (4 - i) + 3);
   for (int i = 1; i <= 4; ++i) {
-    const int j = 5 - i;
-    p0 += digit(x.d, 4 * i) * digit(y.d, 4 * j);
-    p1 += digit(x.d, 4 * i) * digit(y.d, 4 * j + 1) + digit(x.d, 4 * i + 1) * digit(y.d, 4 * j);
+    pq += PA[i] * PB[5 - i];
+    d5 += digit(x.d, 4 * i + 1) * digit(y.d, 4 * (5 - i) + 1);
   }
-  // value = c0 10^30 + c1 10^22 + c2 10^14 + c3 10^6 + (c4 - d4) / 100 + 100 p0 + p1, gathered
+  // value = c0 10^30 + c1 10^22 + c2 10^14 + c3 10^6 + (c4 - d4 + pq - d5) / 100, gathered
   // into columns of weight 10^(8m).
   uint64_t g[6];
-  g[0] = (c4 - d4) / 100 + 100 * p0 + p1 + (c3 % 100) * 1000000;
+  g[0] = (c4 - d4 + pq - d5) / 100 + (c3 % 100) * 1000000;
   g[1] = c3 / 100 + (c2 % 100) * 1000000;
   g[2] = c2 / 100 + (c1 % 100) * 1000000;
   g[3] = c1 / 100 + (c0 % 100) * 1000000;
