@@ -275,6 +275,27 @@ TEST(NumberArith, ArbitraryBytes) {
 
 namespace {
 
+// Each fast path against its digit-by-digit definition on one pair of operands.
+void expect_sums_match(const Num& a, const Num& b) {
+  for (int op = 0; op < 2; ++op) {
+    uint8_t fast[22], slow[22];
+    int32_t fn = -1, sn = -2;
+    lnmqaos(a.p(), a.n(), b.p(), b.n(), fast, &fn, op);
+    zunt::num::add_sub_generic({a.p(), a.n()}, {b.p(), b.n()}, op != 0, slow, &sn);
+    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << (op ? " - " : " + ") << b;
+  }
+}
+using BinaryOp = void (*)(const lnm_number*, int32_t, const lnm_number*, int32_t, lnm_number*, int32_t*);
+void expect_same(BinaryOp op, BinaryOp reference, const char* sign, const Num& a, const Num& b) {
+  uint8_t fast[22], slow[22];
+  int32_t fn = -1, sn = -2;
+  op(a.p(), a.n(), b.p(), b.n(), fast, &fn);
+  reference(a.p(), a.n(), b.p(), b.n(), slow, &sn);
+  ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << sign << b;
+}
+void expect_product_matches(const Num& a, const Num& b) { expect_same(lnmmul, zunt::num::multiply_generic, " * ", a, b); }
+void expect_quotient_matches(const Num& a, const Num& b) { expect_same(lnmdiv, zunt::num::divide_generic, " / ", a, b); }
+
 // The word-at-a-time addition, the digit-pair multiplication and the division with deferred
 // subtractions give the same bytes as the word-by-word definitions, on operands built to reach their corners: every length and sign, shifts around the window's end, shared
 // leading digits, runs of 99 and 0 digits, the exponent limits.
@@ -312,29 +333,19 @@ TEST(NumberArith, FastPathsMatchDigitByDigit) {
     if (eb < -65) eb = -65;
     if (eb > 62) eb = 62;
     Num b = make(eb, rnd(2) ? &pa : nullptr);
-    for (int op = 0; op < 2; ++op) {
-      uint8_t fast[22], slow[22];
-      int32_t fn = -1, sn = -2;
-      lnmqaos(a.p(), a.n(), b.p(), b.n(), fast, &fn, op);
-      zunt::num::add_sub_generic({a.p(), a.n()}, {b.p(), b.n()}, op != 0, slow, &sn);
-      ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << (op ? " - " : " + ") << b;
-    }
+    expect_sums_match(a, b);
+    if (HasFatalFailure()) return;
     // Products on digit pairs against the word-by-word accumulation.
     Num c = make(rnd(128) - 65, nullptr);
-    uint8_t fast[22], slow[22];
-    int32_t fn = -1, sn = -2;
-    lnmmul(a.p(), a.n(), c.p(), c.n(), fast, &fn);
-    zunt::num::multiply_generic(a.p(), a.n(), c.p(), c.n(), slow, &sn);
-    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " * " << c;
-    lnmdiv(a.p(), a.n(), c.p(), c.n(), fast, &fn);
-    zunt::num::divide_generic(a.p(), a.n(), c.p(), c.n(), slow, &sn);
-    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " / " << c;
+    expect_product_matches(a, c);
+    expect_quotient_matches(a, c);
+    if (HasFatalFailure()) return;
     // Dividing by a multiple exercises the early stop and the correction of the trial divisor.
-    lnmmul(c.p(), c.n(), b.p(), b.n(), fast, &fn);
-    Num m = from_bare(fast, fn);
-    lnmdiv(m.p(), m.n(), c.p(), c.n(), fast, &fn);
-    zunt::num::divide_generic(m.p(), m.n(), c.p(), c.n(), slow, &sn);
-    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << m << " / " << c;
+    uint8_t prod[22];
+    int32_t pn = -1;
+    lnmmul(c.p(), c.n(), b.p(), b.n(), prod, &pn);
+    expect_quotient_matches(from_bare(prod, pn), c);
+    if (HasFatalFailure()) return;
   }
 }
 
@@ -368,19 +379,9 @@ TEST(NumberArith, FastPathsMatchOnCornerOperands) {
   // Pairs: every shape against every other at a few relative exponents, and against its own
   // neighbours (one digit changed) for the cancellations.
   auto check = [](const Num& a, const Num& b) {
-    uint8_t fast[22], slow[22];
-    int32_t fn = -1, sn = -2;
-    for (int op = 0; op < 2; ++op) {
-      lnmqaos(a.p(), a.n(), b.p(), b.n(), fast, &fn, op);
-      zunt::num::add_sub_generic({a.p(), a.n()}, {b.p(), b.n()}, op != 0, slow, &sn);
-      ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << (op ? " - " : " + ") << b;
-    }
-    lnmmul(a.p(), a.n(), b.p(), b.n(), fast, &fn);
-    zunt::num::multiply_generic(a.p(), a.n(), b.p(), b.n(), slow, &sn);
-    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " * " << b;
-    lnmdiv(a.p(), a.n(), b.p(), b.n(), fast, &fn);
-    zunt::num::divide_generic(a.p(), a.n(), b.p(), b.n(), slow, &sn);
-    ASSERT_EQ(from_bare(fast, fn), from_bare(slow, sn)) << a << " / " << b;
+    expect_sums_match(a, b);
+    expect_product_matches(a, b);
+    expect_quotient_matches(a, b);
   };
   for (const auto& a : vals)
     for (const auto& d : shapes)
