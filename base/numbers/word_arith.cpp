@@ -6,10 +6,12 @@
 // m: 8..15, l: 16..23), so that a binary carry runs from later digits to earlier ones.
 // Adding 156 to each byte of one addend turns a decimal carry into a binary one: one 192-bit
 // addition carries through all 24 digits, and the bytes that did not carry give back their
-// bias. A subtraction adds the 99-complement plus one. Signs, operand order, alignment shifts
-// and normalisation only select masks and shift counts, so random operands cost no
-// mispredicted branches. The result is the same, byte for byte, as the digit-by-digit window
-// arithmetic of add_sub_generic, which handles everything this path declines.
+// bias. A subtraction adds the complement plus one. Signs, operand order, the alignment shift
+// and the rounding only select masks and shift counts, so operands of random signs and
+// magnitudes cost no mispredicted branches; only the rarer carry out of the window and
+// cancelled leading digits branch. The result is the same, byte for byte, as the
+// digit-by-digit window arithmetic of add_sub_generic, which handles everything this path
+// declines.
 //
 // Products are formed on limbs of four digits (below 10^8) from the same digit words; see
 // multiply_fast for how exactly the partial products of the word-by-word accumulation are
@@ -37,8 +39,6 @@ inline void store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 
 // Bytes whose value is 100 or more (bit 7 of each such byte).
 inline uint64_t ge100(uint64_t x) { return (((x & ~kHigh) + 0x1C1C1C1C1C1C1C1Cull) | x) & kHigh; }
-// Non-zero bytes (bit 7 of each such byte).
-inline uint64_t nonzero(uint64_t x) { return (((x & ~kHigh) + ~kHigh) | x) & kHigh; }
 
 struct Window {
   uint64_t w[3];  // digits 0..23, first digit in the low byte of w[0]
@@ -188,11 +188,7 @@ struct Be {
 };
 inline Be to_be(const Window& w) { return Be{bswap(w.w[0]), bswap(w.w[1]), bswap(w.w[2])}; }
 
-// mask ? a : b, for masks of all ones or all zeros.
-inline uint64_t pick(uint64_t mask, uint64_t a, uint64_t b) { return b ^ ((a ^ b) & mask); }
-inline Be pick(uint64_t mask, const Be& a, const Be& b) {
-  return Be{pick(mask, a.h, b.h), pick(mask, a.m, b.m), pick(mask, a.l, b.l)};
-}
+// All ones when c holds, else zero.
 inline uint64_t all_if(bool c) { return 0 - static_cast<uint64_t>(c); }
 
 // The window moved toward later positions by s digits (0..23), the first s positions zero.
