@@ -179,7 +179,6 @@ __attribute__((always_inline)) inline bool decode(Bytes b, Fast& f) {
 }
 
 inline uint64_t bswap(uint64_t x) { return __builtin_bswap64(x); }
-using u128 = unsigned __int128;
 
 // A window as a 192-bit integer: position 0 in the top byte of h, position 23 in the low byte
 // of l.
@@ -232,11 +231,13 @@ inline uint64_t add_raw(uint64_t xh, uint64_t xm, uint64_t xl, const Be& y, uint
   k = _addcarry_u64(k, xh, y.h, &c);
   tl = a, tm = b, th = c, cout = k;
 #else
-  const u128 sl = static_cast<u128>(xl) + y.l + cin;
-  const u128 sm = static_cast<u128>(xm) + y.m + static_cast<uint64_t>(sl >> 64);
-  const u128 sh = static_cast<u128>(xh) + y.h + static_cast<uint64_t>(sm >> 64);
-  tl = static_cast<uint64_t>(sl), tm = static_cast<uint64_t>(sm), th = static_cast<uint64_t>(sh);
-  cout = static_cast<uint64_t>(sh >> 64);
+  // x + y + c wraps exactly when the sum is below x, or equal to it with c = 1.
+  tl = xl + y.l + cin;
+  const uint64_t cl = (tl < xl) | ((tl == xl) & (cin != 0));
+  tm = xm + y.m + cl;
+  const uint64_t cm = (tm < xm) | ((tm == xm) & (cl != 0));
+  th = xh + y.h + cm;
+  cout = (th < xh) | ((th == xh) & (cm != 0));
 #endif
   r = settle(th, tm, tl, xh, xm, xl, y, cout);
   return cout;
@@ -324,8 +325,13 @@ bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dst
   // The larger magnitude leads: the larger exponent, or with equal exponents the larger
   // digits (which then share the window unshifted, so skipping their common leading digits
   // changes nothing).
-  const u128 xml = (static_cast<u128>(bx.m) << 64) | bx.l, yml = (static_cast<u128>(by.m) << 64) | by.l;
-  const bool dless = (bx.h < by.h) | ((bx.h == by.h) & (xml < yml));
+#if defined(__SIZEOF_INT128__)
+  using u128 = unsigned __int128;
+  const bool mless = ((static_cast<u128>(bx.m) << 64) | bx.l) < ((static_cast<u128>(by.m) << 64) | by.l);
+#else
+  const bool mless = (bx.m < by.m) | ((bx.m == by.m) & (bx.l < by.l));
+#endif
+  const bool dless = (bx.h < by.h) | ((bx.h == by.h) & mless);
   const bool swap = (x.e < y.e) | ((x.e == y.e) & dless);
   const uint64_t sw = all_if(swap);
   const Be t{(bx.h ^ by.h) & sw, (bx.m ^ by.m) & sw, (bx.l ^ by.l) & sw};
