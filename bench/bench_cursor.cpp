@@ -5,7 +5,6 @@
 //   limfwdx   the public inline lim_next, calling the exported step for multibyte text
 //   mbrtowc   glibc, UTF-8 locale; with iswalpha for the classifying walk
 #include <benchmark/benchmark.h>
-#include <iconv.h>
 #include <locale.h>
 #include <wchar.h>
 #include <wctype.h>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "nlsstr/cursor_inl.h"
+#include "text_support.h"
 #include "zunt/cursor.h"
 #include "zunt/nls.h"
 
@@ -23,13 +23,8 @@ namespace {
 constexpr size_t kSize = 1 << 20;
 
 li_handle handle_for(const char* name) {
-  li_handle h;
-  std::memset(&h, 0, sizeof h);
-  liplset(1, &h);
-  liptset(0, &h);
-  int32_t nf = 0;
-  lipcset(lipcget(name, static_cast<int32_t>(std::strlen(name)), 1, &nf), &h);
-  return h;
+  int32_t not_found = 1;
+  return zunt_support::handle_for(name, &not_found);
 }
 
 // Japanese running text in EUC: kanji and hiragana with ASCII digits, spaces and
@@ -73,17 +68,8 @@ std::string latin_text() {
 }
 
 std::string to_utf8(const std::string& in, const char* from) {
-  iconv_t cd = iconv_open("UTF-8", from);
-  std::string out(in.size() * 3, '\0');
-  char* ip = const_cast<char*>(in.data());
-  size_t il = in.size();
-  char* op = out.data();
-  size_t ol = out.size();
-  const size_t r = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1)) return std::string();  // the walk reports it
-  out.resize(out.size() - ol);
-  return out;
+  std::string out;
+  return zunt_support::iconv_convert(in, from, "UTF-8", &out) ? out : std::string();  // the walk reports it
 }
 
 struct Corpus {

@@ -2,13 +2,13 @@
 // classification, writing and copying, the shift bytes of shift-sensitive text, and the
 // bounds that hold whatever the bytes.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "nlsstr/cursor_inl.h"
+#include "text_support.h"
 #include "zunt/cursor.h"
 #include "zunt/nls.h"
 
@@ -18,17 +18,11 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr uint8_t SO = 0x0E, SI = 0x0F;
 
-// A handle for the character set of that name, built as the conversions build their work
-// handles: cleared, the language and territory setters with their defaults, then the set.
+// A handle for the character set of that name; the name must exist.
 li_handle handle_for(const char* name) {
-  li_handle h;
-  std::memset(&h, 0, sizeof h);
-  liplset(1, &h);
-  liptset(0, &h);
   int32_t not_found = 1;
-  const uint16_t n = lipcget(name, static_cast<int32_t>(std::strlen(name)), 1, &not_found);
+  const li_handle h = zunt_support::handle_for(name, &not_found);
   EXPECT_EQ(not_found, 0) << name;
-  lipcset(n, &h);
   return h;
 }
 
@@ -667,22 +661,10 @@ TEST(CursorCopy, MultibyteSets) {
   }
 }
 
-// glibc iconv as an independent encoder: the text in the named encoding, flushed (so that a
-// stateful encoding ends in single-byte mode); false when iconv cannot convert all of it.
+// glibc iconv as an independent encoder: the text in the named encoding, ending in
+// single-byte mode; false when iconv cannot convert all of it.
 bool iconv_text(const std::string& utf8, const char* to, std::string* out) {
-  iconv_t cd = iconv_open(to, "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string buf(utf8.size() * 4 + 8, '\0');
-  char* ip = const_cast<char*>(utf8.data());
-  size_t il = utf8.size();
-  char* op = buf.data();
-  size_t ol = buf.size();
-  bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) &&
-            iconv(cd, nullptr, nullptr, &op, &ol) != static_cast<size_t>(-1);
-  iconv_close(cd);
-  buf.resize(buf.size() - ol);
-  *out = buf;
-  return ok;
+  return zunt_support::iconv_convert(utf8, "UTF-8", to, out);
 }
 
 // The cursor divides text that iconv encoded into the characters iconv encoded one by one.

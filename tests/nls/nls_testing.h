@@ -3,12 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstring>
 #include <map>
 #include <string>
 
+#include "text_support.h"
 #include "zunt/nls.h"
 
 namespace nls_testing {
@@ -43,18 +43,9 @@ inline const char* iconv_name(const char* set) {
 
 // The text converted between two iconv encodings; a marker text when that fails.
 inline std::string convert(const std::string& in, const char* from, const char* to) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv for " + std::string(from) + ">";
-  std::string out(in.size() * 4 + 8, '\0');
-  char* ip = const_cast<char*>(in.data());
-  size_t il = in.size();
-  char* op = out.data();
-  size_t ol = out.size();
-  const size_t r = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  if (r == static_cast<size_t>(-1)) return "<not valid " + std::string(from) + ">";
-  out.resize(out.size() - ol);
-  return out;
+  std::string out;
+  if (zunt_support::iconv_convert(in, from, to, &out)) return out;
+  return "<not valid " + std::string(from) + " for " + std::string(to) + ">";
 }
 
 }  // namespace nls_testing
