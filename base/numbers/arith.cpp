@@ -459,10 +459,6 @@ struct Reciprocal {
 // floor(v / 100) for any v.
 inline int32_t floor_div100(int32_t v) { return v >= 0 ? v / 100 : -((99 - v) / 100); }
 
-// Brings the quotient words q[1..22] (q[0] spare, 24 zero words behind) into 0..99 and packs
-// the quotient whose first word has exponent dexp.
-void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen);
-
 // Division of canonical operands, developing the same 22 quotient words as divide(): instead
 // of subtracting q * b_k from the dividend words as each quotient word appears, each dividend
 // word takes the sum of those subtractions when it is brought down. Subtractions the
@@ -538,6 +534,8 @@ void divide_digits(const Digits& a, const Digits& b, lnm_number* dst, int32_t* d
   finish_quotient(neg, dexp, q, dst, dstlen);
 }
 
+}  // namespace
+
 void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen) {
   // Quotient words back into the range 0..99, carries moving toward the first word; a first
   // word outside it (possible only through the approximations) carries into the spare word.
@@ -571,6 +569,8 @@ void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* d
   else
     pack_words(neg, e, d, n, dst, dstlen);
 }
+
+namespace {
 
 void divide(Unpacked& a, const Unpacked& b, lnm_number* dst, int32_t* dstlen) {
   bool neg = a.sign != b.sign;
@@ -666,6 +666,10 @@ ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int
 
 ZUNT_API void lnmdiv(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                      int32_t* dstlen) {
+  if (a != nullptr && b != nullptr) {
+    uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
+    if (divide_wide(operand(a, alen, sa), operand(b, blen, sb), dst, dstlen)) return;
+  }
   Digits p, q;
   if (read_canonical(a, alen, p) && read_canonical(b, blen, q)) {
     divide_digits(p, q, dst, dstlen);

@@ -112,6 +112,15 @@ bool decode_digits(Bytes b, int32_t* d, int* n, int* e, bool* neg);
 void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                       int32_t* dstlen);
 
+// Brings the quotient words q[1..22] (q[0] spare, 24 zero words behind, any values) into
+// 0..99 and packs the quotient whose first word has exponent dexp.
+void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* dstlen);
+
+// Division of canonical finite non-zero operands with the quotient words of the word-by-word
+// division, on 512-bit vectors; false (nothing written) for other operands or where the
+// processor lacks the instructions.
+bool divide_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen);
+
 // Division word by word with the dividend updated as each quotient word appears; lnmdiv
 // computes canonical operands with the same quotient words.
 void divide_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,

@@ -500,4 +500,159 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
   return true;
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ZUNT_WIDE 1
+#define ZUNT_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,bmi,bmi2")))
+
+namespace {
+
+// GCC 12's AVX-512 intrinsics start some results from a deliberately undefined value.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+// A canonical finite non-zero operand as digit bytes: digit i in byte i + 1 of v (byte 0 and
+// the bytes after the last digit zero), the digit count n, exponent e and sign. Reads exactly
+// the operand's bytes (the masked load suppresses the rest); false for anything else.
+struct Wide {
+  __m256i v;
+  int n;
+  int e;
+  bool neg;
+};
+
+ZUNT_WIDE_TARGET inline bool decode_wide(Bytes b, Wide& w) {
+  if (b.n < 2) return false;
+  const __m256i raw = _mm256_maskz_loadu_epi8(_bzhi_u32(~0u, static_cast<unsigned>(b.n)), b.p);
+  const uint8_t eb = b.p[0];
+  const bool neg = eb < 0x80;
+  const bool term = neg & (b.p[b.n - 1] == kTerminator);
+  const int n = b.n - 1 - static_cast<int>(term);
+  // Digit = (byte ^ s) - k: byte - 1 for a positive value, 255 - byte - 154 = 101 - byte for
+  // a negative one. A byte outside the digit range gives 100 or more.
+  const __m256i s = _mm256_set1_epi8(static_cast<char>(neg ? 0xFF : 0));
+  const __m256i k = _mm256_set1_epi8(static_cast<char>(neg ? 154 : 1));
+  const __mmask32 dm = _bzhi_u32(~1u, static_cast<unsigned>(n + 1));  // bytes 1..n
+  w.v = _mm256_maskz_sub_epi8(dm, _mm256_xor_si256(raw, s), k);
+  const __mmask32 big = _mm256_mask_cmpgt_epu8_mask(dm, w.v, _mm256_set1_epi8(99));
+  const __mmask32 nonzero = _mm256_test_epi8_mask(w.v, w.v);
+  // The first and last digits are not 0, and a negative value without the terminator has 20.
+  const bool bad = (n < 1) | (neg & !term & (n != LNM_DIGITS)) | ((nonzero & 2u) == 0) | (((nonzero >> n) & 1u) == 0);
+  w.n = n;
+  w.e = static_cast<int>(static_cast<uint8_t>(neg ? ~eb : eb)) - 193;
+  w.neg = neg;
+  return !(bad | (big != 0));
+}
+
+// Division on the quotient words of the word-by-word definition, one word per step of a short
+// integer recurrence.
+//
+// Each step's word is trunc(r / T) for the running remainder r and the trial divisor T. With
+// m = floor(2^47 / T) + 1 that is floor(r m / 2^47), plus one when r is negative: for
+// |r| < 2^27 and T < 2^20 the excess of r m / 2^47 over r / T stays below 1 / T, so the floor
+// never crosses an integer, and for r < 0 the product is never itself an integer. Remainders
+// stay within 100 T + 17 * 120 * 99 < 2^27 and words within -120..220, so r m fits 61 bits.
+// The recurrence is kept on P = r m rather than on r: the next remainder is
+// 100 r - w (100 T + b_3) + (the next dividend word less its pending subtractions), so
+// P' = 100 P - w (100 T + b_3) m + (that word) m, all modulo 2^64, which is exact because P'
+// itself fits. Two shifts and one multiplication separate one word from the next.
+//
+// The subtractions of the divisor's digits 5 to 19, scaled by m, wait in sixteen 64-bit lanes
+// holding the pending totals of the dividend positions p + 3 .. p + 18 after step p; the lanes
+// slide down one position per step and the first is taken out two steps before its position
+// is brought down, off the critical path. Digit 4 reaches the next position but one sooner
+// and is applied as a scalar. Subtractions the word-by-word form leaves out for late quotient
+// words only reach positions beyond the 24th, which are never brought down, and its early
+// stop only skips words that are zero, so the words are the same.
+ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
+  Wide x, y;
+  if (!decode_wide(a, x) || !decode_wide(b, y)) return false;
+  const bool neg = x.neg != y.neg;
+  const int dexp = x.e - y.e;
+  if (dexp < kMinExp) {
+    store_zero(dst, dstlen);
+    return true;
+  }
+  const __m128i xl = _mm256_castsi256_si128(x.v), xh = _mm256_extracti128_si256(x.v, 1);
+  const __m128i yl = _mm256_castsi256_si128(y.v), yh = _mm256_extracti128_si256(y.v, 1);
+  const uint64_t a0 = static_cast<uint64_t>(_mm_cvtsi128_si64(xl)), b0 = static_cast<uint64_t>(_mm_cvtsi128_si64(yl));
+  auto at = [](uint64_t v, int i) { return static_cast<int64_t>((v >> (8 * i)) & 0xFF); };  // digit i - 1
+  const int64_t t = at(b0, 1) * 10000 + at(b0, 2) * 100 + at(b0, 3);
+  const uint64_t m = (1ull << 47) / static_cast<uint64_t>(t) + 1;
+  const uint64_t tkm = static_cast<uint64_t>(t * 100 + at(b0, 4)) * m;
+  const uint64_t b4m = static_cast<uint64_t>(at(b0, 5)) * m;
+  const __m512i mv = _mm512_set1_epi64(static_cast<long long>(m));
+  // Divisor digits 5..12 and 13..19 (then 0), and dividend positions 4..11 and 12..19, by m.
+  const __m512i blo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(yl, 6)), mv);
+  const __m512i bhi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(yh, yl, 14)), mv);
+  __m512i lo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(xl, 5)), mv);
+  __m512i hi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(xh, xl, 13)), mv);
+  const __m512i zero = _mm512_setzero_si512();
+  // The scaled totals of the next two positions, taken out before their turn.
+  uint64_t f0 = static_cast<uint64_t>(at(a0, 4)) * m, f1 = static_cast<uint64_t>(at(a0, 5)) * m;
+  uint64_t prod = static_cast<uint64_t>(at(a0, 1) * 10000 + at(a0, 2) * 100 + at(a0, 3)) * m;
+  int64_t w1 = 0;                // the previous word
+  uint64_t dig[3] = {0, 0, 0};  // the words as digit bytes, first word in the low byte
+  int64_t any_neg = 0;
+#pragma GCC unroll 22
+  for (int p = 2; p <= 23; ++p) {
+    const int64_t sp = static_cast<int64_t>(prod);
+    const int64_t w = (sp >> 47) - (sp >> 63);
+    any_neg |= w;
+    dig[(p - 2) >> 3] |= static_cast<uint64_t>(w) << (8 * ((p - 2) & 7));
+    if (p == 23) break;
+    prod = prod * 100 + (f0 - static_cast<uint64_t>(w1) * b4m) - static_cast<uint64_t>(w) * tkm;
+    w1 = w;
+    f0 = f1;
+    // Positions p + 3 .. p + 18 after this word's subtractions; only positions up to 23 are
+    // ever brought down.
+    if (p <= 20) {
+      const __m512i wv = _mm512_set1_epi64(w);
+      lo = _mm512_sub_epi64(_mm512_alignr_epi64(hi, lo, 1), _mm512_mullo_epi64(wv, blo));
+      if (p <= 12) hi = _mm512_sub_epi64(_mm512_alignr_epi64(zero, hi, 1), _mm512_mullo_epi64(wv, bhi));
+      f1 = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm512_castsi512_si128(lo)));
+    }
+  }
+  // Words outside 0..99 (rare: the trial divisor's estimate was off) take the word-by-word
+  // normalisation. A word above 99 shows in its byte; a negative one in any_neg.
+  const uint64_t over = ge100(dig[0]) | ge100(dig[1]) | ge100(dig[2]);
+  const uint64_t first = dig[0] & 0xFF;
+  if (__builtin_expect((over != 0) | (any_neg < 0) | ((dig[0] & 0xFFFF) == 0), 0)) return false;
+  // The digits from the first non-zero word: a zero first word lowers the exponent.
+  int e = dexp;
+  if (first == 0) {
+    dig[0] = (dig[0] >> 8) | (dig[1] << 56);
+    dig[1] = (dig[1] >> 8) | (dig[2] << 56);
+    dig[2] >>= 8;
+    --e;
+  }
+  if (e > kMaxExp) {
+    store_inf(neg, dst, dstlen);
+    return true;
+  }
+  if (e < kMinExp) {
+    store_zero(dst, dstlen);
+    return true;
+  }
+  finish_be(neg, e, to_be(Window{{dig[0], dig[1], dig[2]}}), 51, dst, dstlen);
+  return true;
+}
+
+#pragma GCC diagnostic pop
+
+// The processor's features, read from what the compiler's runtime found at load time.
+inline bool wide_supported() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("bmi2");
+}
+
+}  // namespace
+
+bool divide_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) { return wide_supported() && divide_wide_impl(a, b, dst, dstlen); }
+
+#else
+
+bool divide_wide(Bytes, Bytes, lnm_number*, int32_t*) { return false; }
+
+#endif
+
 }  // namespace zunt::num
