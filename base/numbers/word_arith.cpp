@@ -579,44 +579,65 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
   const int64_t t = at(b0, 1) * 10000 + at(b0, 2) * 100 + at(b0, 3);
   const uint64_t m = (1ull << 47) / static_cast<uint64_t>(t) + 1;
   const uint64_t tkm = static_cast<uint64_t>(t * 100 + at(b0, 4)) * m;
-  const uint64_t b4m = static_cast<uint64_t>(at(b0, 5)) * m;
+  const uint64_t b4m = static_cast<uint64_t>(at(b0, 5)) * m, b5m = static_cast<uint64_t>(at(b0, 6)) * m;
   const __m512i mv = _mm512_set1_epi64(static_cast<long long>(m));
-  // Divisor digits 5..12 and 13..19 (then 0), and dividend positions 4..11 and 12..19, by m.
-  const __m512i blo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(yl, 6)), mv);
-  const __m512i bhi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(yh, yl, 14)), mv);
-  __m512i lo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(xl, 5)), mv);
-  __m512i hi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(xh, xl, 13)), mv);
+  // Divisor digits 6..13 and 14..19 (then 0), and dividend positions 5..12 and 13..19 (then
+  // 0), by m.
+  const __m512i blo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(yl, 7)), mv);
+  const __m512i bhi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(yh, yl, 15)), mv);
+  __m512i lo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(xl, 6)), mv);
+  __m512i hi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(xh, xl, 14)), mv);
   const __m512i zero = _mm512_setzero_si512();
-  // The scaled totals of the next two positions, taken out before their turn.
-  uint64_t f0 = static_cast<uint64_t>(at(a0, 4)) * m, f1 = static_cast<uint64_t>(at(a0, 5)) * m;
+  // The scaled totals of the next three positions, taken out before their turn.
+  uint64_t f0 = static_cast<uint64_t>(at(a0, 4)) * m, f1 = static_cast<uint64_t>(at(a0, 5)) * m,
+           f2 = static_cast<uint64_t>(at(a0, 6)) * m;
   uint64_t prod = static_cast<uint64_t>(at(a0, 1) * 10000 + at(a0, 2) * 100 + at(a0, 3)) * m;
-  int64_t w1 = 0;                // the previous word
+  int64_t w1 = 0, w2 = 0;       // the two previous words
   uint64_t dig[3] = {0, 0, 0};  // the words as digit bytes, first word in the low byte
   int64_t any_neg = 0;
+  int32_t q[23 + 24];  // q[0] spare, the words q[1..22], zeros behind: for words outside 0..99
+  uint64_t hundred = 100;
+  __asm__("" : "+r"(hundred));
 #pragma GCC unroll 22
   for (int p = 2; p <= 23; ++p) {
     const int64_t sp = static_cast<int64_t>(prod);
-    const int64_t w = (sp >> 47) - (sp >> 63);
+    const int64_t fl = sp >> 47;              // floor(r / T)
+    const uint64_t sg = static_cast<uint64_t>(sp >> 63);  // all ones when r < 0
+    const int64_t w = fl - static_cast<int64_t>(sg);
     any_neg |= w;
+    q[p - 1] = static_cast<int32_t>(w);
     dig[(p - 2) >> 3] |= static_cast<uint64_t>(w) << (8 * ((p - 2) & 7));
     if (p == 23) break;
-    prod = prod * 100 + (f0 - static_cast<uint64_t>(w1) * b4m) - static_cast<uint64_t>(w) * tkm;
+    // w (100 T + b_3) m split as floor * tkm + (r < 0 ? tkm : 0): the multiplication starts
+    // one operation earlier. The multiplier 100 goes through a register: as a constant the
+    // compiler would build it from three dependent address computations.
+    uint64_t add = f0 - static_cast<uint64_t>(w1) * b4m - static_cast<uint64_t>(w2) * b5m - (sg & tkm);
+    __asm__("" : "+r"(add));  // one sum, ready before the products it joins
+    prod = (prod * hundred + add) - static_cast<uint64_t>(fl) * tkm;
+    w2 = w1;
     w1 = w;
     f0 = f1;
-    // Positions p + 3 .. p + 18 after this word's subtractions; only positions up to 23 are
+    f1 = f2;
+    // Positions p + 4 .. p + 19 after this word's subtractions; only positions up to 23 are
     // ever brought down.
-    if (p <= 20) {
+    if (p <= 19) {
       const __m512i wv = _mm512_set1_epi64(w);
       lo = _mm512_sub_epi64(_mm512_alignr_epi64(hi, lo, 1), _mm512_mullo_epi64(wv, blo));
-      if (p <= 12) hi = _mm512_sub_epi64(_mm512_alignr_epi64(zero, hi, 1), _mm512_mullo_epi64(wv, bhi));
-      f1 = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm512_castsi512_si128(lo)));
+      if (p <= 11) hi = _mm512_sub_epi64(_mm512_alignr_epi64(zero, hi, 1), _mm512_mullo_epi64(wv, bhi));
+      f2 = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm512_castsi512_si128(lo)));
     }
   }
-  // Words outside 0..99 (rare: the trial divisor's estimate was off) take the word-by-word
-  // normalisation. A word above 99 shows in its byte; a negative one in any_neg.
+  // Words outside 0..99 (where the trial divisor's estimate was one too high, a word is
+  // followed by a negative one) are brought into range word by word. A word above 99 shows in
+  // its byte, a negative one in any_neg.
   const uint64_t over = ge100(dig[0]) | ge100(dig[1]) | ge100(dig[2]);
   const uint64_t first = dig[0] & 0xFF;
-  if (__builtin_expect((over != 0) | (any_neg < 0) | ((dig[0] & 0xFFFF) == 0), 0)) return false;
+  if (__builtin_expect((over != 0) | (any_neg < 0) | ((dig[0] & 0xFFFF) == 0), 0)) {
+    q[0] = 0;
+    for (int i = 23; i < 47; ++i) q[i] = 0;
+    finish_quotient(neg, dexp, q, dst, dstlen);
+    return true;
+  }
   // The digits from the first non-zero word: a zero first word lowers the exponent.
   int e = dexp;
   if (first == 0) {
