@@ -652,7 +652,8 @@ ZUNT_API void lnmqaos(const lnm_number* a, int32_t alen, const lnm_number* b, in
                       int32_t* dstlen, int32_t op) {
   uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
   Bytes x = operand(a, alen, sa), y = operand(b, blen, sb);
-  if (!add_sub_fast(x, y, op != 0, dst, dstlen)) add_sub_generic(x, y, op != 0, dst, dstlen);
+  if (add_sub_wide(x, y, op != 0, dst, dstlen) || add_sub_fast(x, y, op != 0, dst, dstlen)) return;
+  add_sub_generic(x, y, op != 0, dst, dstlen);
 }
 
 ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,

@@ -99,6 +99,8 @@ void store_window(bool neg, int e, const DigitWindow& win, int round_at, lnm_num
 // canonical finite non-zero operands and returns false for anything else; add_sub_generic
 // handles every input digit by digit. Both give the same bytes where both apply.
 bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
+// add_sub_fast on 256-bit vectors; false also where the processor lacks the instructions.
+bool add_sub_wide(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
 void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen);
 
 // Multiplication word by word, as the accumulation of partial products is defined;

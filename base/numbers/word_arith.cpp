@@ -339,7 +339,7 @@ bool add_sub_fast(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dst
   Be small{by.h ^ t.h, by.m ^ t.m, by.l ^ t.l};
   const int eb = x.e > y.e ? x.e : y.e;
   const int s = eb - (x.e > y.e ? y.e : x.e);
-  const bool neg = (x.neg & !swap) | (yneg & swap);  // for a magnitude addition both signs agree
+  const bool neg = ((static_cast<uint32_t>(x.neg) & ~sw) | (static_cast<uint32_t>(yneg) & sw)) != 0;  // for a magnitude addition both signs agree
   // The smaller operand in the 21-digit window at the larger one's leading position: digits
   // from position 21 on are dropped, and a shift of 21 or more leaves nothing.
   small = later(small, static_cast<unsigned>(s > 23 ? 23 : s));
@@ -529,8 +529,10 @@ ZUNT_WIDE_TARGET inline bool decode_wide(Bytes b, Wide& w) {
   const int n = b.n - 1 - static_cast<int>(term);
   // Digit = (byte ^ s) - k: byte - 1 for a positive value, 255 - byte - 154 = 101 - byte for
   // a negative one. A byte outside the digit range gives 100 or more.
-  const __m256i s = _mm256_set1_epi8(static_cast<char>(neg ? 0xFF : 0));
-  const __m256i k = _mm256_set1_epi8(static_cast<char>(neg ? 154 : 1));
+  // Masks rather than branches: the sign of random operands is not predictable.
+  const uint32_t sm = 0u - static_cast<uint32_t>(neg);
+  const __m256i s = _mm256_set1_epi8(static_cast<char>(sm));
+  const __m256i k = _mm256_set1_epi8(static_cast<char>(1 + (sm & 153)));
   const __mmask32 dm = _bzhi_u32(~1u, static_cast<unsigned>(n + 1));  // bytes 1..n
   w.v = _mm256_maskz_sub_epi8(dm, _mm256_xor_si256(raw, s), k);
   const __mmask32 big = _mm256_mask_cmpgt_epu8_mask(dm, w.v, _mm256_set1_epi8(99));
@@ -538,7 +540,7 @@ ZUNT_WIDE_TARGET inline bool decode_wide(Bytes b, Wide& w) {
   // The first and last digits are not 0, and a negative value without the terminator has 20.
   const bool bad = (n < 1) | (neg & !term & (n != LNM_DIGITS)) | ((nonzero & 2u) == 0) | (((nonzero >> n) & 1u) == 0);
   w.n = n;
-  w.e = static_cast<int>(static_cast<uint8_t>(neg ? ~eb : eb)) - 193;
+  w.e = static_cast<int>(static_cast<uint8_t>(eb ^ sm)) - 193;
   w.neg = neg;
   return !(bad | (big != 0));
 }
@@ -660,6 +662,118 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
 
 #pragma GCC diagnostic pop
 
+// Addition and subtraction on 256-bit vectors, the window reversed so that a carry runs from
+// one byte to the next higher one, as in a binary addition.
+//
+// Byte k holds window position 20 - k (byte 20 the larger operand's leading position, byte 21
+// the carry position). Where the sum of two digits is 100 or more a carry is generated (G),
+// where it is 99 a carry passes on (P); the binary sum G + (G | P) carries exactly where the
+// decimal sum does, so (G + (G | P)) ^ P marks every byte that receives a carry. A
+// subtraction adds the nines' complement of the smaller magnitude with a carry into byte 0
+// and drops the carry out of byte 20. Rounding at the 21st digit reuses the same masks with
+// P alone. Both operands, the alignment and the result's order are single byte permutations.
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,bmi,bmi2"))) bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract,
+                                                                               lnm_number* dst, int32_t* dstlen) {
+  Wide x, y;
+  if (!decode_wide(a, x) || !decode_wide(b, y)) return false;
+  const bool yneg = y.neg != subtract;  // sign of the second term
+  const bool msub = x.neg != yneg;      // magnitudes are subtracted
+  // The larger magnitude leads: the larger exponent, or with equal exponents the first
+  // differing digit (the lowest differing byte).
+  const uint32_t gt = _mm256_cmpgt_epu8_mask(x.v, y.v), lt = _mm256_cmplt_epu8_mask(x.v, y.v);
+  const uint32_t diff = gt | lt;
+  // Computed with arithmetic, not compared and branched on: the order of random operands is
+  // not predictable.
+  const uint32_t dless = (lt & (diff & (0u - diff))) != 0;
+  const int de = x.e - y.e;
+  uint32_t sw = (static_cast<uint32_t>(de) >> 31) | (static_cast<uint32_t>(de == 0) & dless);
+  __asm__("" : "+r"(sw));
+  const int swm = -static_cast<int>(sw);
+  const int eb = x.e ^ ((x.e ^ y.e) & swm);
+  const int s = (de ^ swm) - swm;  // |x.e - y.e|
+  const bool neg = ((static_cast<uint32_t>(x.neg) & ~sw) | (static_cast<uint32_t>(yneg) & sw)) != 0;
+  // Byte k of the larger operand is its digit 20 - k (source byte 21 - k); the smaller one is
+  // shifted s positions later and cut at the window's end. Indexes 32..63 pick from y.
+  const __m256i iota = _mm256_set_epi8(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12,
+                                       11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i rev = _mm256_sub_epi8(_mm256_set1_epi8(21), iota);
+  const __m256i pick_big = _mm256_set1_epi8(static_cast<char>(sw << 5));
+  const __m256i pick_small = _mm256_set1_epi8(static_cast<char>((sw ^ 1) << 5));
+  const __m256i big = _mm256_maskz_permutex2var_epi8(0x1FFFFF, x.v, _mm256_add_epi8(rev, pick_big), y.v);
+  const uint32_t window_s = s > 20 ? 0u : _bzhi_u32(~0u, static_cast<unsigned>(21 - s));
+  __m256i small = _mm256_maskz_permutex2var_epi8(window_s, x.v,
+                                                 _mm256_add_epi8(_mm256_sub_epi8(rev, _mm256_set1_epi8(static_cast<char>(s))), pick_small), y.v);
+  // Nines' complement within the window for a subtraction.
+  // (Masks computed rather than selected: a branch on the operation mispredicts half the time.)
+  const uint32_t sub_mask = 0u - static_cast<uint32_t>(msub);
+  small = _mm256_mask_sub_epi8(small, 0x1FFFFFu & sub_mask, _mm256_set1_epi8(99), small);
+  const __m256i sum = _mm256_add_epi8(big, small);
+  const uint32_t g = _mm256_cmpge_epu8_mask(sum, _mm256_set1_epi8(100));
+  const uint32_t pr = _mm256_cmpeq_epi8_mask(sum, _mm256_set1_epi8(99));
+  uint32_t c = ((g + (g | pr) + static_cast<uint32_t>(msub)) ^ pr);
+  c &= 0x3FFFFFu & ~(sub_mask & 0x200000u);  // a subtraction's carry out of the window is not a digit
+  __m256i r = _mm256_mask_add_epi8(sum, c, sum, _mm256_set1_epi8(1));
+  r = _mm256_mask_sub_epi8(r, (g | (pr & c)) & 0x3FFFFFu, r, _mm256_set1_epi8(100));
+  // The leading digit and its exponent.
+  const uint32_t nz = _mm256_test_epi8_mask(r, r);
+  if (__builtin_expect(nz == 0, 0)) {
+    store_zero(dst, dstlen);
+    return true;
+  }
+  int top = 31 - __builtin_clz(nz);
+  int e = eb + top - 20;
+  if (__builtin_expect(e > kMaxExp, 0)) {
+    store_inf(neg, dst, dstlen);
+    return true;
+  }
+  if (__builtin_expect(e < kMinExp, 0)) {
+    store_zero(dst, dstlen);
+    return true;
+  }
+  // Twenty digits from the leading one (bytes k0..top); byte k0 - 1, when there is one, rounds
+  // half up.
+  const int k0 = top - 19;
+  const uint32_t ge50 = _mm256_cmpge_epu8_mask(r, _mm256_set1_epi8(50));
+  const uint32_t has_round = 0u - static_cast<uint32_t>(k0 >= 1);
+  const unsigned k0u = static_cast<unsigned>(k0) & has_round;  // 0 without a 21st digit
+  const uint32_t up = (ge50 << 1 >> k0u) & 1u & has_round;
+  const uint32_t low_cut = _bzhi_u32(~0u, k0u);
+  const uint32_t p99 = _mm256_cmpeq_epi8_mask(r, _mm256_set1_epi8(99)) & ~low_cut;
+  const uint32_t c2 = ((p99 + (up << k0u)) ^ p99) & ~low_cut & (0u - up);
+  r = _mm256_mask_add_epi8(r, c2, r, _mm256_set1_epi8(1));
+  r = _mm256_mask_mov_epi8(r, (p99 & c2) | low_cut, _mm256_setzero_si256());
+  const int carried = static_cast<int>((c2 >> (top + 1)) & 1u);
+  top += carried;
+  e += carried;
+  if (__builtin_expect(e > kMaxExp, 0)) {
+    store_inf(neg, dst, dstlen);
+    return true;
+  }
+  const uint32_t nz2 = _mm256_test_epi8_mask(r, r);
+  const int low = __builtin_ctz(nz2);  // the leading digit is not zero
+  const int count = top - low + 1;
+  // Output byte j (1..count) is digit byte top + 1 - j, encoded as d + 1 or 101 - d
+  // (= ~d + 102 in a byte); byte 0 the exponent byte; then the terminator of a short negative.
+  const __m256i oidx = _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(top + 1)), iota);
+  const __m256i d = _mm256_maskz_permutexvar_epi8(_bzhi_u32(~1u, static_cast<unsigned>(count + 1)), oidx, r);
+  const uint32_t nm = 0u - static_cast<uint32_t>(neg);
+  __m256i out = _mm256_add_epi8(_mm256_xor_si256(d, _mm256_set1_epi8(static_cast<char>(nm))),
+                                _mm256_set1_epi8(static_cast<char>(1 + (nm & 101))));
+  const uint8_t ebyte = static_cast<uint8_t>((193 + e) ^ static_cast<int>(nm));
+  out = _mm256_mask_mov_epi8(out, 1u, _mm256_set1_epi8(static_cast<char>(ebyte)));
+  const bool term = neg & (count < LNM_DIGITS);
+  out = _mm256_mask_mov_epi8(out, term ? 1u << (count + 1) : 0u, _mm256_set1_epi8(static_cast<char>(kTerminator)));
+  const int n = count + 1 + static_cast<int>(term);
+  if (dstlen != nullptr) {
+    _mm256_mask_storeu_epi8(dst, _bzhi_u32(~0u, static_cast<unsigned>(n)), out);
+    *dstlen = n;
+  } else {
+    _mm256_mask_storeu_epi8(dst + 1, _bzhi_u32(~0u, static_cast<unsigned>(n)), out);
+    dst[0] = static_cast<uint8_t>(n);
+  }
+  return true;
+}
+
 // The processor's features, read from what the compiler's runtime found at load time.
 inline bool wide_supported() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -670,9 +784,14 @@ inline bool wide_supported() {
 
 bool divide_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) { return wide_supported() && divide_wide_impl(a, b, dst, dstlen); }
 
+bool add_sub_wide(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
+  return wide_supported() && __builtin_cpu_supports("avx512vbmi") && add_sub_wide_impl(a, b, subtract, dst, dstlen);
+}
+
 #else
 
 bool divide_wide(Bytes, Bytes, lnm_number*, int32_t*) { return false; }
+bool add_sub_wide(Bytes, Bytes, bool, lnm_number*, int32_t*) { return false; }
 
 #endif
 
