@@ -642,6 +642,47 @@ void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, in
   multiply(x, y, dst, dstlen);
 }
 
+namespace {
+
+// The paths for operands the vector kernels do not take (machine integers, length-prefixed
+// values, zero, infinities, non-canonical bytes, processors without the instructions), kept
+// out of line so that the common call needs no stack frame of its own.
+__attribute__((noinline)) void add_sub_other(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen,
+                                             lnm_number* dst, int32_t* dstlen, bool subtract) {
+  uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
+  Bytes x = operand(a, alen, sa), y = operand(b, blen, sb);
+  if (add_sub_wide(x, y, subtract, dst, dstlen) || add_sub_fast(x, y, subtract, dst, dstlen)) return;
+  add_sub_generic(x, y, subtract, dst, dstlen);
+}
+
+__attribute__((noinline)) void divide_other(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen,
+                                            lnm_number* dst, int32_t* dstlen) {
+  if (a != nullptr && b != nullptr) {
+    uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
+    if (divide_wide(operand(a, alen, sa), operand(b, blen, sb), dst, dstlen)) return;
+  }
+  divide_portable(a, alen, b, blen, dst, dstlen);
+}
+
+}  // namespace
+
+void divide_portable(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                     int32_t* dstlen) {
+  Digits p, q;
+  if (read_canonical(a, alen, p) && read_canonical(b, blen, q)) {
+    divide_digits(p, q, dst, dstlen);
+    return;
+  }
+  divide_generic(a, alen, b, blen, dst, dstlen);
+}
+
+namespace {
+
+// Bare operands of 2..21 bytes: the form the vector kernels read directly.
+inline bool plain(const lnm_number* p, int32_t len) { return p != nullptr && static_cast<uint32_t>(len - 2) <= 19u; }
+
+}  // namespace
+
 }  // namespace zunt::num
 
 using namespace zunt::num;
@@ -650,10 +691,8 @@ extern "C" {
 
 ZUNT_API void lnmqaos(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                       int32_t* dstlen, int32_t op) {
-  uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
-  Bytes x = operand(a, alen, sa), y = operand(b, blen, sb);
-  if (add_sub_wide(x, y, op != 0, dst, dstlen) || add_sub_fast(x, y, op != 0, dst, dstlen)) return;
-  add_sub_generic(x, y, op != 0, dst, dstlen);
+  if (plain(a, alen) && plain(b, blen) && add_sub_wide({a, alen}, {b, blen}, op != 0, dst, dstlen)) return;
+  add_sub_other(a, alen, b, blen, dst, dstlen, op != 0);
 }
 
 ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
@@ -667,16 +706,8 @@ ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int
 
 ZUNT_API void lnmdiv(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
                      int32_t* dstlen) {
-  if (a != nullptr && b != nullptr) {
-    uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
-    if (divide_wide(operand(a, alen, sa), operand(b, blen, sb), dst, dstlen)) return;
-  }
-  Digits p, q;
-  if (read_canonical(a, alen, p) && read_canonical(b, blen, q)) {
-    divide_digits(p, q, dst, dstlen);
-    return;
-  }
-  divide_generic(a, alen, b, blen, dst, dstlen);
+  if (plain(a, alen) && plain(b, blen) && divide_wide({a, alen}, {b, blen}, dst, dstlen)) return;
+  divide_other(a, alen, b, blen, dst, dstlen);
 }
 
 ZUNT_API int32_t lnmqosb(const lnm_number* n, int32_t len, int32_t* words, int32_t* exp, int32_t** first,

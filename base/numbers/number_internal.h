@@ -123,6 +123,11 @@ void finish_quotient(bool neg, int dexp, int32_t* q, lnm_number* dst, int32_t* d
 // processor lacks the instructions.
 bool divide_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen);
 
+// lnmdiv without the vector kernel: the deferred-subtraction division for canonical operands,
+// divide_generic for the rest.
+void divide_portable(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
+                     int32_t* dstlen);
+
 // Division word by word with the dividend updated as each quotient word appears; lnmdiv
 // computes canonical operands with the same quotient words.
 void divide_generic(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen, lnm_number* dst,
