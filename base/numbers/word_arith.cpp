@@ -508,7 +508,9 @@ namespace {
 
 // GCC 12's AVX-512 intrinsics start some results from a deliberately undefined value.
 #pragma GCC diagnostic push
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 // A canonical finite non-zero operand as digit bytes: digit i in byte i + 1 of v (byte 0 and
 // the bytes after the last digit zero), the digit count n, exponent e and sign. Reads exactly
