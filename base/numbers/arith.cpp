@@ -644,6 +644,9 @@ void multiply_generic(const lnm_number* a, int32_t alen, const lnm_number* b, in
 
 namespace {
 
+// Bare operands of 2..21 bytes: the form the vector kernels read directly.
+inline bool plain(const lnm_number* p, int32_t len) { return p != nullptr && static_cast<uint32_t>(len - 2) <= 19u; }
+
 // The paths for operands the vector kernels do not take (machine integers, length-prefixed
 // values, zero, infinities, non-canonical bytes, processors without the instructions), kept
 // out of line so that the common call needs no stack frame of its own.
@@ -651,13 +654,16 @@ __attribute__((noinline)) void add_sub_other(const lnm_number* a, int32_t alen, 
                                              lnm_number* dst, int32_t* dstlen, bool subtract) {
   uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
   Bytes x = operand(a, alen, sa), y = operand(b, blen, sb);
-  if (add_sub_wide(x, y, subtract, dst, dstlen) || add_sub_fast(x, y, subtract, dst, dstlen)) return;
+  // Bare operands have already been offered to the vector kernel by lnmqaos.
+  const bool tried = plain(a, alen) && plain(b, blen);
+  if ((!tried && add_sub_wide(x, y, subtract, dst, dstlen)) || add_sub_fast(x, y, subtract, dst, dstlen)) return;
   add_sub_generic(x, y, subtract, dst, dstlen);
 }
 
 __attribute__((noinline)) void divide_other(const lnm_number* a, int32_t alen, const lnm_number* b, int32_t blen,
                                             lnm_number* dst, int32_t* dstlen) {
-  if (a != nullptr && b != nullptr) {
+  // Bare operands have already been offered to the vector kernel by lnmdiv.
+  if (a != nullptr && b != nullptr && !(plain(a, alen) && plain(b, blen))) {
     uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
     if (divide_wide(operand(a, alen, sa), operand(b, blen, sb), dst, dstlen)) return;
   }
@@ -675,13 +681,6 @@ void divide_portable(const lnm_number* a, int32_t alen, const lnm_number* b, int
   }
   divide_generic(a, alen, b, blen, dst, dstlen);
 }
-
-namespace {
-
-// Bare operands of 2..21 bytes: the form the vector kernels read directly.
-inline bool plain(const lnm_number* p, int32_t len) { return p != nullptr && static_cast<uint32_t>(len - 2) <= 19u; }
-
-}  // namespace
 
 }  // namespace zunt::num
 

@@ -501,8 +501,8 @@ bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-#define ZUNT_WIDE 1
 #define ZUNT_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,bmi,bmi2")))
+#define ZUNT_WIDE_VBMI_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,bmi,bmi2")))
 
 namespace {
 
@@ -674,8 +674,7 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
 // subtraction adds the nines' complement of the smaller magnitude with a carry into byte 0
 // and drops the carry out of byte 20. Rounding at the 21st digit reuses the same masks with
 // P alone. Both operands, the alignment and the result's order are single byte permutations.
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,bmi,bmi2"))) bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract,
-                                                                               lnm_number* dst, int32_t* dstlen) {
+ZUNT_WIDE_VBMI_TARGET bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
   Wide x, y;
   if (!decode_wide(a, x) || !decode_wide(b, y)) return false;
   const bool yneg = y.neg != subtract;  // sign of the second term
