@@ -643,13 +643,12 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
     return true;
   }
   // The digits from the first non-zero word: a zero first word lowers the exponent.
-  int e = dexp;
-  if (first == 0) {
-    dig[0] = (dig[0] >> 8) | (dig[1] << 56);
-    dig[1] = (dig[1] >> 8) | (dig[2] << 56);
-    dig[2] >>= 8;
-    --e;
-  }
+  // Masks rather than a branch: about half of all quotients start with a zero word.
+  const uint64_t z = first == 0, mz = 0 - z;
+  const unsigned sh = static_cast<unsigned>(8 * z);
+  const uint64_t d0 = (dig[0] >> sh) | ((dig[1] << 56) & mz), d1 = (dig[1] >> sh) | ((dig[2] << 56) & mz),
+                 d2 = dig[2] >> sh;
+  const int e = dexp - static_cast<int>(z);
   if (e > kMaxExp) {
     store_inf(neg, dst, dstlen);
     return true;
@@ -658,11 +657,79 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
     store_zero(dst, dstlen);
     return true;
   }
-  finish_be(neg, e, to_be(Window{{dig[0], dig[1], dig[2]}}), 51, dst, dstlen);
+  finish_be(neg, e, to_be(Window{{d0, d1, d2}}), 51, dst, dstlen);
   return true;
 }
 
 #pragma GCC diagnostic pop
+
+// Rounds, encodes and stores a result held as digit bytes in reverse order (byte k the digit
+// of weight 100^k, the first digit in the highest non-zero byte, at most 24 digits), whose
+// exponent is ebase plus the index of its highest non-zero byte: the 20 digits from the first
+// are kept, the next one rounds them up when it is round_at or more, trailing zero digits are
+// dropped. Zero, an infinity or the range's ends as the range rules have them.
+ZUNT_WIDE_VBMI_TARGET __attribute__((always_inline)) inline void finish_wide(__m256i r, int ebase, int round_at, bool neg,
+                                                                            lnm_number* dst, int32_t* dstlen) {
+  // The leading digit and its exponent.
+  const uint32_t nz = _mm256_test_epi8_mask(r, r);
+  if (__builtin_expect(nz == 0, 0)) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  int top = 31 - __builtin_clz(nz);
+  int e = ebase + top;
+  if (__builtin_expect(e > kMaxExp, 0)) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  if (__builtin_expect(e < kMinExp, 0)) {
+    store_zero(dst, dstlen);
+    return;
+  }
+  // Twenty digits from the leading one (bytes k0..top); byte k0 - 1, when there is one, rounds
+  // up when it is round_at or more.
+  const int k0 = top - 19;
+  const uint32_t big = _mm256_cmpge_epu8_mask(r, _mm256_set1_epi8(static_cast<char>(round_at)));
+  const uint32_t has_round = 0u - static_cast<uint32_t>(k0 >= 1);
+  const unsigned k0u = static_cast<unsigned>(k0) & has_round;  // 0 without a 21st digit
+  const uint32_t up = (big << 1 >> k0u) & 1u & has_round;
+  const uint32_t low_cut = _bzhi_u32(~0u, k0u);
+  const uint32_t p99 = _mm256_cmpeq_epi8_mask(r, _mm256_set1_epi8(99)) & ~low_cut;
+  const uint32_t c2 = ((p99 + (up << k0u)) ^ p99) & ~low_cut & (0u - up);
+  r = _mm256_mask_add_epi8(r, c2, r, _mm256_set1_epi8(1));
+  r = _mm256_mask_mov_epi8(r, (p99 & c2) | low_cut, _mm256_setzero_si256());
+  const int carried = static_cast<int>((c2 >> (top + 1)) & 1u);
+  top += carried;
+  e += carried;
+  if (__builtin_expect(e > kMaxExp, 0)) {
+    store_inf(neg, dst, dstlen);
+    return;
+  }
+  const uint32_t nz2 = _mm256_test_epi8_mask(r, r);
+  const int low = __builtin_ctz(nz2);  // the leading digit is not zero
+  const int count = top - low + 1;
+  // Output byte j (1..count) is digit byte top + 1 - j, encoded as d + 1 or 101 - d
+  // (= ~d + 102 in a byte); byte 0 the exponent byte; then the terminator of a short negative.
+  const __m256i iota = _mm256_set_epi8(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12,
+                                       11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i oidx = _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(top + 1)), iota);
+  const __m256i d = _mm256_maskz_permutexvar_epi8(_bzhi_u32(~1u, static_cast<unsigned>(count + 1)), oidx, r);
+  const uint32_t nm = 0u - static_cast<uint32_t>(neg);
+  __m256i out = _mm256_add_epi8(_mm256_xor_si256(d, _mm256_set1_epi8(static_cast<char>(nm))),
+                                _mm256_set1_epi8(static_cast<char>(1 + (nm & 101))));
+  const uint8_t ebyte = static_cast<uint8_t>((193 + e) ^ static_cast<int>(nm));
+  out = _mm256_mask_mov_epi8(out, 1u, _mm256_set1_epi8(static_cast<char>(ebyte)));
+  const bool term = neg & (count < LNM_DIGITS);
+  out = _mm256_mask_mov_epi8(out, term ? 1u << (count + 1) : 0u, _mm256_set1_epi8(static_cast<char>(kTerminator)));
+  const int n = count + 1 + static_cast<int>(term);
+  if (dstlen != nullptr) {
+    _mm256_mask_storeu_epi8(dst, _bzhi_u32(~0u, static_cast<unsigned>(n)), out);
+    *dstlen = n;
+  } else {
+    _mm256_mask_storeu_epi8(dst + 1, _bzhi_u32(~0u, static_cast<unsigned>(n)), out);
+    dst[0] = static_cast<uint8_t>(n);
+  }
+}
 
 // Addition and subtraction on 256-bit vectors, the window reversed so that a carry runs from
 // one byte to the next higher one, as in a binary addition.
@@ -715,63 +782,7 @@ ZUNT_WIDE_VBMI_TARGET bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract, ln
   c &= 0x3FFFFFu & ~(sub_mask & 0x200000u);  // a subtraction's carry out of the window is not a digit
   __m256i r = _mm256_mask_add_epi8(sum, c, sum, _mm256_set1_epi8(1));
   r = _mm256_mask_sub_epi8(r, (g | (pr & c)) & 0x3FFFFFu, r, _mm256_set1_epi8(100));
-  // The leading digit and its exponent.
-  const uint32_t nz = _mm256_test_epi8_mask(r, r);
-  if (__builtin_expect(nz == 0, 0)) {
-    store_zero(dst, dstlen);
-    return true;
-  }
-  int top = 31 - __builtin_clz(nz);
-  int e = eb + top - 20;
-  if (__builtin_expect(e > kMaxExp, 0)) {
-    store_inf(neg, dst, dstlen);
-    return true;
-  }
-  if (__builtin_expect(e < kMinExp, 0)) {
-    store_zero(dst, dstlen);
-    return true;
-  }
-  // Twenty digits from the leading one (bytes k0..top); byte k0 - 1, when there is one, rounds
-  // half up.
-  const int k0 = top - 19;
-  const uint32_t ge50 = _mm256_cmpge_epu8_mask(r, _mm256_set1_epi8(50));
-  const uint32_t has_round = 0u - static_cast<uint32_t>(k0 >= 1);
-  const unsigned k0u = static_cast<unsigned>(k0) & has_round;  // 0 without a 21st digit
-  const uint32_t up = (ge50 << 1 >> k0u) & 1u & has_round;
-  const uint32_t low_cut = _bzhi_u32(~0u, k0u);
-  const uint32_t p99 = _mm256_cmpeq_epi8_mask(r, _mm256_set1_epi8(99)) & ~low_cut;
-  const uint32_t c2 = ((p99 + (up << k0u)) ^ p99) & ~low_cut & (0u - up);
-  r = _mm256_mask_add_epi8(r, c2, r, _mm256_set1_epi8(1));
-  r = _mm256_mask_mov_epi8(r, (p99 & c2) | low_cut, _mm256_setzero_si256());
-  const int carried = static_cast<int>((c2 >> (top + 1)) & 1u);
-  top += carried;
-  e += carried;
-  if (__builtin_expect(e > kMaxExp, 0)) {
-    store_inf(neg, dst, dstlen);
-    return true;
-  }
-  const uint32_t nz2 = _mm256_test_epi8_mask(r, r);
-  const int low = __builtin_ctz(nz2);  // the leading digit is not zero
-  const int count = top - low + 1;
-  // Output byte j (1..count) is digit byte top + 1 - j, encoded as d + 1 or 101 - d
-  // (= ~d + 102 in a byte); byte 0 the exponent byte; then the terminator of a short negative.
-  const __m256i oidx = _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(top + 1)), iota);
-  const __m256i d = _mm256_maskz_permutexvar_epi8(_bzhi_u32(~1u, static_cast<unsigned>(count + 1)), oidx, r);
-  const uint32_t nm = 0u - static_cast<uint32_t>(neg);
-  __m256i out = _mm256_add_epi8(_mm256_xor_si256(d, _mm256_set1_epi8(static_cast<char>(nm))),
-                                _mm256_set1_epi8(static_cast<char>(1 + (nm & 101))));
-  const uint8_t ebyte = static_cast<uint8_t>((193 + e) ^ static_cast<int>(nm));
-  out = _mm256_mask_mov_epi8(out, 1u, _mm256_set1_epi8(static_cast<char>(ebyte)));
-  const bool term = neg & (count < LNM_DIGITS);
-  out = _mm256_mask_mov_epi8(out, term ? 1u << (count + 1) : 0u, _mm256_set1_epi8(static_cast<char>(kTerminator)));
-  const int n = count + 1 + static_cast<int>(term);
-  if (dstlen != nullptr) {
-    _mm256_mask_storeu_epi8(dst, _bzhi_u32(~0u, static_cast<unsigned>(n)), out);
-    *dstlen = n;
-  } else {
-    _mm256_mask_storeu_epi8(dst + 1, _bzhi_u32(~0u, static_cast<unsigned>(n)), out);
-    dst[0] = static_cast<uint8_t>(n);
-  }
+  finish_wide(r, eb - 20, 50, neg, dst, dstlen);
   return true;
 }
 
