@@ -698,7 +698,8 @@ ZUNT_API void lnmmul(const lnm_number* a, int32_t alen, const lnm_number* b, int
                      int32_t* dstlen) {
   if (a != nullptr && b != nullptr) {
     uint8_t sa[LNM_MAXLEN], sb[LNM_MAXLEN];
-    if (multiply_fast(operand(a, alen, sa), operand(b, blen, sb), dst, dstlen)) return;
+    const Bytes x = operand(a, alen, sa), y = operand(b, blen, sb);
+    if (multiply_wide(x, y, dst, dstlen) || multiply_fast(x, y, dst, dstlen)) return;
   }
   multiply_generic(a, alen, b, blen, dst, dstlen);
 }

@@ -107,6 +107,9 @@ void add_sub_generic(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* 
 // multiply_fast gives the same bytes for canonical finite non-zero operands on limbs of four
 // digits and returns false for anything else.
 bool multiply_fast(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen);
+// multiply_fast on 512-bit vectors; false (nothing written) also for the rare products whose
+// carries ripple far, and where the processor lacks the instructions.
+bool multiply_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen);
 
 // The 20 digits (zero-padded), digit count, exponent and sign of a canonical finite non-zero
 // number; false for anything else.

@@ -661,8 +661,6 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
   return true;
 }
 
-#pragma GCC diagnostic pop
-
 // Rounds, encodes and stores a result held as digit bytes in reverse order (byte k the digit
 // of weight 100^k, the first digit in the highest non-zero byte, at most 24 digits), whose
 // exponent is ebase plus the index of its highest non-zero byte: the 20 digits from the first
@@ -786,6 +784,94 @@ ZUNT_WIDE_VBMI_TARGET bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract, ln
   return true;
 }
 
+// Multiplication on 512-bit vectors, on pairs of digits (P_I = 100 d_2I + d_2I+1 of the first
+// operand, Q_J of the second, below 10^4 so that vpmaddwd multiplies two of them and adds the
+// next two in one 32-bit lane).
+//
+// Digit position i of one operand times position j of the other lands at position i + j and
+// is kept when i + j <= 21. A pair product P_I Q_J, K = I + J, covers positions 2K .. 2K + 2:
+// whole for K <= 9; for K = 10 without its last position, which leaves
+// 100 (d_2I Q_J + d_2I+1 e_2J) (e the second operand's digits); nothing for K > 10. Counted in
+// units of position 22, the kept value is the sum of c_K 10^(4 (10 - K)) over K = 0..10, with
+// c_K the sum of P_I Q_J for K <= 9 and c_10 = 100 E for the K = 10 remainder E. Lane K + 1
+// of one vector holds c_K (below 10^9); two carry passes in base 10^4 give the columns of
+// positions 2K + 1 and 2K + 2, which split into the digit bytes. Columns that still hold
+// 10^4 or more after two passes need a carry to ripple further: those rare products go to the
+// scalar path.
+ZUNT_WIDE_VBMI_TARGET bool multiply_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
+  Wide x, y;
+  if (!decode_wide(a, x) || !decode_wide(b, y)) return false;
+  const bool neg = x.neg != y.neg;
+  const int ep = x.e + y.e + 1;
+  // Digit i in byte i, then the pairs in 16-bit lanes and the digits in 16-bit lanes.
+  const __m256i down = _mm256_set_epi8(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13,
+                                       12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);  // 32 wraps to byte 0, which is 0
+  const __m256i dx = _mm256_permutexvar_epi8(down, x.v), dy = _mm256_permutexvar_epi8(down, y.v);
+  const __m256i weights = _mm256_set1_epi16(0x0164);  // bytes 100, 1
+  const __m512i px = _mm512_castsi256_si512(_mm256_maddubs_epi16(dx, weights));
+  const __m512i py = _mm512_castsi256_si512(_mm256_maddubs_epi16(dy, weights));
+  const __m512i ex = _mm512_cvtepu8_epi16(dx), ey = _mm512_cvtepu8_epi16(dy);
+  // Lane K + 1 of term t: P_2t Q_(K-2t) + P_2t+1 Q_(K-2t-1); word 15 of the pairs is zero.
+  alignas(64) static constexpr uint16_t kPick[5][32] = {
+#define ZUNT_PICK(t)                                                                                            \
+  {15, 15, 0 - 2 * t < 0 ? 15 : 0 - 2 * t, 15,                                                                  \
+   1 - 2 * t < 0 ? 15 : 1 - 2 * t, 0 - 2 * t < 0 ? 15 : 0 - 2 * t,                                              \
+   2 - 2 * t < 0 ? 15 : 2 - 2 * t, 1 - 2 * t < 0 ? 15 : 1 - 2 * t,                                              \
+   3 - 2 * t < 0 ? 15 : 3 - 2 * t, 2 - 2 * t < 0 ? 15 : 2 - 2 * t,                                              \
+   4 - 2 * t < 0 ? 15 : 4 - 2 * t, 3 - 2 * t < 0 ? 15 : 3 - 2 * t,                                              \
+   5 - 2 * t < 0 ? 15 : 5 - 2 * t, 4 - 2 * t < 0 ? 15 : 4 - 2 * t,                                              \
+   6 - 2 * t < 0 ? 15 : 6 - 2 * t, 5 - 2 * t < 0 ? 15 : 5 - 2 * t,                                              \
+   7 - 2 * t < 0 ? 15 : 7 - 2 * t, 6 - 2 * t < 0 ? 15 : 6 - 2 * t,                                              \
+   8 - 2 * t < 0 ? 15 : 8 - 2 * t, 7 - 2 * t < 0 ? 15 : 7 - 2 * t,                                              \
+   9 - 2 * t < 0 ? 15 : 9 - 2 * t, 8 - 2 * t < 0 ? 15 : 8 - 2 * t,                                              \
+   15, 15, 15, 15, 15, 15, 15, 15, 15, 15}
+      ZUNT_PICK(0), ZUNT_PICK(1), ZUNT_PICK(2), ZUNT_PICK(3), ZUNT_PICK(4)
+#undef ZUNT_PICK
+  };
+  __m512i c[5];
+  for (int t = 0; t < 5; ++t) {
+    const __m512i at = _mm512_permutexvar_epi32(_mm512_set1_epi32(t), px);
+    const __m512i bt = _mm512_permutexvar_epi16(_mm512_load_si512(kPick[t]), py);
+    c[t] = _mm512_madd_epi16(at, bt);
+  }
+  __m512i acc = _mm512_add_epi32(_mm512_add_epi32(c[0], c[1]), _mm512_add_epi32(_mm512_add_epi32(c[2], c[3]), c[4]));
+  // E: 32-bit lane I holds d_2I Q_(10-I) + d_2I+1 e_(20-2I) for I = 1..9; index 15 is zero,
+  // indexes from 32 pick the second operand's digits.
+  alignas(64) static constexpr uint16_t kRest[32] = {15, 15, 9,  50, 8,  48, 7,  46, 6,  44, 5,  42, 4,  40, 3,  38,
+                                                     2,  36, 1,  34, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15};
+  const __m512i er = _mm512_madd_epi16(ex, _mm512_permutex2var_epi16(py, _mm512_load_si512(kRest), ey));
+  const int32_t rest = _mm512_reduce_add_epi32(er);
+  acc = _mm512_mask_add_epi32(acc, 1u << 11, acc, _mm512_set1_epi32(100 * rest));
+  // First carry pass: lane j keeps c mod 10^4 and takes the quotient of lane j + 1. c < 2^30,
+  // so (c * 3518437209) >> 45 is c / 10^4.
+  const __m512i magic = _mm512_set1_epi64(3518437209);
+  const __m512i qe = _mm512_srli_epi64(_mm512_mul_epu32(acc, magic), 45);
+  const __m512i qo = _mm512_srli_epi64(_mm512_mul_epu32(_mm512_srli_epi64(acc, 32), magic), 45);
+  const __m512i q1 = _mm512_or_si512(qe, _mm512_slli_epi64(qo, 32));
+  const __m512i ten4 = _mm512_set1_epi32(10000);
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i s1 = _mm512_add_epi32(_mm512_sub_epi32(acc, _mm512_mullo_epi32(q1, ten4)), _mm512_alignr_epi32(zero, q1, 1));
+  // Second pass on values below 2^17, exact in single precision: (s + 1/2) / 10^4 truncated.
+  const __m512i q2 = _mm512_cvttps_epi32(
+      _mm512_fmadd_ps(_mm512_cvtepi32_ps(s1), _mm512_set1_ps(1e-4f), _mm512_set1_ps(0.5e-4f)));
+  const __m512i s2 = _mm512_add_epi32(_mm512_sub_epi32(s1, _mm512_mullo_epi32(q2, ten4)), _mm512_alignr_epi32(zero, q2, 1));
+  if (__builtin_expect(_mm512_cmpge_epi32_mask(s2, ten4) != 0, 0)) return false;
+  // Column j (below 10^4) as the digit of position 2j - 1 in byte 0 and 2j in byte 1:
+  // (v * 41944) >> 22 is v / 100 below 10^4.
+  const __m512i hi = _mm512_srli_epi16(_mm512_mulhi_epu16(s2, _mm512_set1_epi16(static_cast<short>(41944))), 6);
+  const __m512i lo = _mm512_sub_epi16(s2, _mm512_mullo_epi16(hi, _mm512_set1_epi16(100)));
+  const __m512i cols = _mm512_or_si512(hi, _mm512_slli_epi16(lo, 8));
+  // Byte k holds position 22 - k: byte 4j + 1 of the columns for an even position 2j, byte
+  // 4j for an odd one 2j - 1; byte 2 is zero.
+  alignas(64) static constexpr uint8_t kOrder[64] = {45, 44, 41, 40, 37, 36, 33, 32, 29, 28, 25, 24, 21, 20, 17, 16,
+                                                     13, 12, 9,  8,  5,  4,  1,  0,  2,  2,  2,  2,  2,  2,  2,  2};
+  const __m256i r = _mm512_castsi512_si256(_mm512_permutexvar_epi8(_mm512_load_si512(kOrder), cols));
+  finish_wide(r, ep - 23, 51, neg, dst, dstlen);
+  return true;
+}
+
+#pragma GCC diagnostic pop
+
 // The processor's features, read from what the compiler's runtime found at load time.
 inline bool wide_supported() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -796,6 +882,10 @@ inline bool wide_supported() {
 
 bool divide_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) { return wide_supported() && divide_wide_impl(a, b, dst, dstlen); }
 
+bool multiply_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
+  return wide_supported() && __builtin_cpu_supports("avx512vbmi") && multiply_wide_impl(a, b, dst, dstlen);
+}
+
 bool add_sub_wide(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
   return wide_supported() && __builtin_cpu_supports("avx512vbmi") && add_sub_wide_impl(a, b, subtract, dst, dstlen);
 }
@@ -804,6 +894,7 @@ bool add_sub_wide(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dst
 
 bool divide_wide(Bytes, Bytes, lnm_number*, int32_t*) { return false; }
 bool add_sub_wide(Bytes, Bytes, bool, lnm_number*, int32_t*) { return false; }
+bool multiply_wide(Bytes, Bytes, lnm_number*, int32_t*) { return false; }
 
 #endif
 
