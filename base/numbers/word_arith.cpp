@@ -560,11 +560,12 @@ ZUNT_WIDE_TARGET inline bool decode_wide(Bytes b, Wide& w) {
 // P' = 100 P - w (100 T + b_3) m + (that word) m, all modulo 2^64, which is exact because P'
 // itself fits. Two shifts and one multiplication separate one word from the next.
 //
-// The subtractions of the divisor's digits 5 to 19, scaled by m, wait in sixteen 64-bit lanes
-// holding the pending totals of the dividend positions p + 3 .. p + 18 after step p; the lanes
-// slide down one position per step and the first is taken out two steps before its position
-// is brought down, off the critical path. Digit 4 reaches the next position but one sooner
-// and is applied as a scalar. Subtractions the word-by-word form leaves out for late quotient
+// The subtractions of the divisor's digits 6 to 19 wait, unscaled, in sixteen 32-bit lanes
+// holding the pending totals of the dividend positions p + 4 .. p + 19 after step p; the lanes
+// slide down one position per step and the first is taken out, and scaled by m, three steps
+// before its position is brought down, off the critical path. Digits 4 and 5 reach their
+// positions one and two steps after their word and are applied as scalars; digit 3 is part of
+// the trial subtraction. Subtractions the word-by-word form leaves out for late quotient
 // words only reach positions beyond the 24th, which are never brought down, and its early
 // stop only skips words that are zero, so the words are the same.
 ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
@@ -580,25 +581,31 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
   const __m128i yl = _mm256_castsi256_si128(y.v), yh = _mm256_extracti128_si256(y.v, 1);
   const uint64_t a0 = static_cast<uint64_t>(_mm_cvtsi128_si64(xl)), b0 = static_cast<uint64_t>(_mm_cvtsi128_si64(yl));
   auto at = [](uint64_t v, int i) { return static_cast<int64_t>((v >> (8 * i)) & 0xFF); };  // digit i - 1
-  const int64_t t = at(b0, 1) * 10000 + at(b0, 2) * 100 + at(b0, 3);
+  // The trial divisor straight from the stored bytes when it has three digits: the reciprocal
+  // below waits for it, and the vector decoding takes longer.
+  int64_t t;
+  if (__builtin_expect(y.n >= 3, 1)) {
+    uint32_t raw;
+    std::memcpy(&raw, b.p, 4);
+    const uint32_t sm = 0u - static_cast<uint32_t>(y.neg);
+    const uint32_t d = (((raw ^ sm) | 0xFFu) - (0x01010101u + (sm & 0x99999999u)));  // no borrows
+    t = static_cast<int64_t>(((d >> 8) & 0xFF) * 10000 + ((d >> 16) & 0xFF) * 100 + (d >> 24));
+  } else {
+    t = at(b0, 1) * 10000 + at(b0, 2) * 100 + at(b0, 3);
+  }
   const uint64_t m = (1ull << 47) / static_cast<uint64_t>(t) + 1;
   const uint64_t tkm = static_cast<uint64_t>(t * 100 + at(b0, 4)) * m;
   const uint64_t b4m = static_cast<uint64_t>(at(b0, 5)) * m, b5m = static_cast<uint64_t>(at(b0, 6)) * m;
-  const __m512i mv = _mm512_set1_epi64(static_cast<long long>(m));
-  // Divisor digits 6..13 and 14..19 (then 0), and dividend positions 5..12 and 13..19 (then
-  // 0), by m.
-  const __m512i blo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(yl, 7)), mv);
-  const __m512i bhi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(yh, yl, 15)), mv);
-  __m512i lo = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_srli_si128(xl, 6)), mv);
-  __m512i hi = _mm512_mullo_epi64(_mm512_cvtepu8_epi64(_mm_alignr_epi8(xh, xl, 14)), mv);
-  const __m512i zero = _mm512_setzero_si512();
+  // The pending totals of dividend positions 5..20 in 32-bit lanes, unscaled (at most
+  // 99 + 16 * 220 * 99 in size), and the divisor's digits 6..19 (then 0).
+  __m512i pend = _mm512_cvtepu8_epi32(_mm_alignr_epi8(xh, xl, 6));
+  const __m512i bd = _mm512_cvtepu8_epi32(_mm_alignr_epi8(yh, yl, 7));
   // The scaled totals of the next three positions, taken out before their turn.
   uint64_t f0 = static_cast<uint64_t>(at(a0, 4)) * m, f1 = static_cast<uint64_t>(at(a0, 5)) * m,
            f2 = static_cast<uint64_t>(at(a0, 6)) * m;
   uint64_t prod = static_cast<uint64_t>(at(a0, 1) * 10000 + at(a0, 2) * 100 + at(a0, 3)) * m;
   int64_t w1 = 0, w2 = 0;       // the two previous words
   uint64_t dig[3] = {0, 0, 0};  // the words as digit bytes, first word in the low byte
-  int64_t any_neg = 0;
   int32_t q[23 + 24];  // q[0] spare, the words q[1..22], zeros behind: for words outside 0..99
   uint64_t hundred = 100;
   __asm__("" : "+r"(hundred));
@@ -608,8 +615,9 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
     const int64_t fl = sp >> 47;              // floor(r / T)
     const uint64_t sg = static_cast<uint64_t>(sp >> 63);  // all ones when r < 0
     const int64_t w = fl - static_cast<int64_t>(sg);
-    any_neg |= w;
     q[p - 1] = static_cast<int32_t>(w);
+    // A negative word sets the top bit of its own byte (and of the bytes after it), which the
+    // range check below sees.
     dig[(p - 2) >> 3] |= static_cast<uint64_t>(w) << (8 * ((p - 2) & 7));
     if (p == 23) break;
     // w (100 T + b_3) m split as floor * tkm + (r < 0 ? tkm : 0): the multiplication starts
@@ -623,12 +631,11 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
     f0 = f1;
     f1 = f2;
     // Positions p + 4 .. p + 19 after this word's subtractions; only positions up to 23 are
-    // ever brought down.
+    // ever brought down. The next one is scaled as it is taken out.
     if (p <= 19) {
-      const __m512i wv = _mm512_set1_epi64(w);
-      lo = _mm512_sub_epi64(_mm512_alignr_epi64(hi, lo, 1), _mm512_mullo_epi64(wv, blo));
-      if (p <= 11) hi = _mm512_sub_epi64(_mm512_alignr_epi64(zero, hi, 1), _mm512_mullo_epi64(wv, bhi));
-      f2 = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm512_castsi512_si128(lo)));
+      pend = _mm512_sub_epi32(_mm512_alignr_epi32(_mm512_setzero_si512(), pend, 1),
+                              _mm512_mullo_epi32(_mm512_set1_epi32(static_cast<int32_t>(w)), bd));
+      f2 = static_cast<uint64_t>(static_cast<int64_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(pend)))) * m;
     }
   }
   // Words outside 0..99 (where the trial divisor's estimate was one too high, a word is
@@ -636,7 +643,7 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
   // its byte, a negative one in any_neg.
   const uint64_t over = ge100(dig[0]) | ge100(dig[1]) | ge100(dig[2]);
   const uint64_t first = dig[0] & 0xFF;
-  if (__builtin_expect((over != 0) | (any_neg < 0) | ((dig[0] & 0xFFFF) == 0), 0)) {
+  if (__builtin_expect((over != 0) | ((dig[0] & 0xFFFF) == 0), 0)) {
     q[0] = 0;
     for (int i = 23; i < 47; ++i) q[i] = 0;
     finish_quotient(neg, dexp, q, dst, dstlen);
