@@ -524,27 +524,26 @@ struct Wide {
 
 ZUNT_WIDE_TARGET inline bool decode_wide(Bytes b, Wide& w) {
   if (b.n < 2) return false;
-  const __m256i raw = _mm256_maskz_loadu_epi8(_bzhi_u32(~0u, static_cast<unsigned>(b.n)), b.p);
-  const uint8_t eb = b.p[0];
-  const bool neg = eb < 0x80;
-  const bool term = neg & (b.p[b.n - 1] == kTerminator);
-  const int n = b.n - 1 - static_cast<int>(term);
-  // Digit = (byte ^ s) - k: byte - 1 for a positive value, 255 - byte - 154 = 101 - byte for
-  // a negative one. A byte outside the digit range gives 100 or more.
-  // Masks rather than branches: the sign of random operands is not predictable.
-  const uint32_t sm = 0u - static_cast<uint32_t>(neg);
-  const __m256i s = _mm256_set1_epi8(static_cast<char>(sm));
-  const __m256i k = _mm256_set1_epi8(static_cast<char>(1 + (sm & 153)));
-  const __mmask32 dm = _bzhi_u32(~1u, static_cast<unsigned>(n + 1));  // bytes 1..n
-  w.v = _mm256_maskz_sub_epi8(dm, _mm256_xor_si256(raw, s), k);
-  const __mmask32 big = _mm256_mask_cmpgt_epu8_mask(dm, w.v, _mm256_set1_epi8(99));
-  const __mmask32 nonzero = _mm256_test_epi8_mask(w.v, w.v);
+  const unsigned len = static_cast<unsigned>(b.n);
+  const __m256i raw = _mm256_maskz_loadu_epi8(_bzhi_u32(~0u, len), b.p);
+  const uint32_t neg = (b.p[0] >> 7) ^ 1u;
+  const uint32_t term = neg & (b.p[len - 1] == kTerminator);
+  const unsigned n = len - 1 - term;
+  // Digit = byte - 1 for a positive value, 101 - byte = 100 - (byte - 1) for a negative one,
+  // in bytes 1..n; a byte outside the digit range gives 100 or more. Masks rather than
+  // branches: the sign of random operands is not predictable.
+  const __mmask32 dm = _bzhi_u32(~1u, n + 1);
+  w.v = _mm256_maskz_sub_epi8(dm, raw, _mm256_set1_epi8(1));
+  w.v = _mm256_mask_sub_epi8(w.v, dm & (0u - neg), _mm256_set1_epi8(100), w.v);
+  const uint32_t big = _mm256_cmpgt_epu8_mask(w.v, _mm256_set1_epi8(99));
+  const uint32_t nonzero = _mm256_test_epi8_mask(w.v, w.v);
   // The first and last digits are not 0, and a negative value without the terminator has 20.
-  const bool bad = (n < 1) | (neg & !term & (n != LNM_DIGITS)) | ((nonzero & 2u) == 0) | (((nonzero >> n) & 1u) == 0);
-  w.n = n;
-  w.e = static_cast<int>(static_cast<uint8_t>(eb ^ sm)) - 193;
-  w.neg = neg;
-  return !(bad | (big != 0));
+  const uint32_t ends = (nonzero >> 1) & (nonzero >> n) & 1u;
+  const uint32_t unended = neg & (term ^ 1u) & (len != LNM_DIGITS + 1);
+  w.n = static_cast<int>(n);
+  w.e = static_cast<int>(b.p[0] ^ (0xFFu & (0u - neg))) - 193;
+  w.neg = neg != 0;
+  return (big | (ends ^ 1u) | unended) == 0;
 }
 
 // Division on the quotient words of the word-by-word definition, one word per step of a short
