@@ -639,7 +639,7 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
   }
   // Words outside 0..99 (where the trial divisor's estimate was one too high, a word is
   // followed by a negative one) are brought into range word by word. A word above 99 shows in
-  // its byte, a negative one in any_neg.
+  // its byte, a negative one in the top bit of its byte.
   const uint64_t over = ge100(dig[0]) | ge100(dig[1]) | ge100(dig[2]);
   const uint64_t first = dig[0] & 0xFF;
   if (__builtin_expect((over != 0) | ((dig[0] & 0xFFFF) == 0), 0)) {
