@@ -780,12 +780,14 @@ ZUNT_WIDE_VBMI_TARGET bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract, ln
   const uint32_t sub_mask = 0u - static_cast<uint32_t>(msub);
   small = _mm256_mask_sub_epi8(small, 0x1FFFFFu & sub_mask, _mm256_set1_epi8(99), small);
   const __m256i sum = _mm256_add_epi8(big, small);
-  const uint32_t g = _mm256_cmpge_epu8_mask(sum, _mm256_set1_epi8(100));
-  const uint32_t pr = _mm256_cmpeq_epi8_mask(sum, _mm256_set1_epi8(99));
-  uint32_t c = ((g + (g | pr) + static_cast<uint32_t>(msub)) ^ pr);
-  c &= 0x3FFFFFu & ~(sub_mask & 0x200000u);  // a subtraction's carry out of the window is not a digit
+  const __mmask32 g = _mm256_cmpge_epu8_mask(sum, _mm256_set1_epi8(100));
+  const __mmask32 pr = _mm256_cmpeq_epi8_mask(sum, _mm256_set1_epi8(99));
+  // In mask registers: a round trip through general registers costs more than the arithmetic.
+  const __mmask32 cin = _cvtu32_mask32(static_cast<uint32_t>(msub));
+  const __mmask32 keep = _cvtu32_mask32(0x3FFFFFu & ~(sub_mask & 0x200000u));
+  const __mmask32 c = _kand_mask32(_kxor_mask32(_kadd_mask32(_kadd_mask32(g, _kor_mask32(g, pr)), cin), pr), keep);
   __m256i r = _mm256_mask_add_epi8(sum, c, sum, _mm256_set1_epi8(1));
-  r = _mm256_mask_sub_epi8(r, (g | (pr & c)) & 0x3FFFFFu, r, _mm256_set1_epi8(100));
+  r = _mm256_mask_sub_epi8(r, _kand_mask32(_kor_mask32(g, _kand_mask32(pr, c)), _cvtu32_mask32(0x3FFFFFu)), r, _mm256_set1_epi8(100));
   finish_wide(r, eb - 20, 50, neg, dst, dstlen);
   return true;
 }
