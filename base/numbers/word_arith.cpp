@@ -693,21 +693,25 @@ ZUNT_WIDE_VBMI_TARGET __attribute__((always_inline)) inline void finish_wide(__m
   // Twenty digits from the leading one (bytes k0..top); byte k0 - 1, when there is one, rounds
   // up when it is round_at or more.
   const int k0 = top - 19;
-  const uint32_t big = _mm256_cmpge_epu8_mask(r, _mm256_set1_epi8(static_cast<char>(round_at)));
   const uint32_t has_round = 0u - static_cast<uint32_t>(k0 >= 1);
   const unsigned k0u = static_cast<unsigned>(k0) & has_round;  // 0 without a 21st digit
-  const uint32_t up = (big << 1 >> k0u) & 1u & has_round;
-  const uint32_t low_cut = _bzhi_u32(~0u, k0u);
-  const uint32_t p99 = _mm256_cmpeq_epi8_mask(r, _mm256_set1_epi8(99)) & ~low_cut;
-  const uint32_t c2 = ((p99 + (up << k0u)) ^ p99) & ~low_cut & (0u - up);
+  // The carry of a round-up starts at byte k0 and runs through the 99s above it; it is worked
+  // out in mask registers, as a carry between the bits of a binary sum.
+  const __mmask32 low_cut = _cvtu32_mask32(_bzhi_u32(~0u, k0u));
+  const __mmask32 round_byte = _cvtu32_mask32((1u << k0u >> 1) & has_round);
+  const __mmask32 up = _kshiftli_mask32(
+      _mm256_mask_cmpge_epu8_mask(round_byte, r, _mm256_set1_epi8(static_cast<char>(round_at))), 1);
+  const __mmask32 p99 = _mm256_mask_cmpeq_epi8_mask(_knot_mask32(low_cut), r, _mm256_set1_epi8(99));
+  const __mmask32 c2 = _kandn_mask32(low_cut, _kxor_mask32(_kadd_mask32(p99, up), p99));
   r = _mm256_mask_add_epi8(r, c2, r, _mm256_set1_epi8(1));
-  r = _mm256_mask_mov_epi8(r, (p99 & c2) | low_cut, _mm256_setzero_si256());
-  const int carried = static_cast<int>((c2 >> (top + 1)) & 1u);
-  top += carried;
-  e += carried;
-  if (__builtin_expect(e > kMaxExp, 0)) {
-    store_inf(neg, dst, dstlen);
-    return;
+  r = _mm256_mask_mov_epi8(r, _kor_mask32(_kand_mask32(p99, c2), low_cut), _mm256_setzero_si256());
+  // Twenty 99s carried into the byte above: the result is the single digit 1.
+  if (__builtin_expect(!_kortestz_mask32_u8(_kand_mask32(c2, _cvtu32_mask32(2u << top)), _cvtu32_mask32(0)), 0)) {
+    ++top;
+    if (++e > kMaxExp) {
+      store_inf(neg, dst, dstlen);
+      return;
+    }
   }
   const uint32_t nz2 = _mm256_test_epi8_mask(r, r);
   const int low = __builtin_ctz(nz2);  // the leading digit is not zero
