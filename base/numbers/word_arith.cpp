@@ -667,6 +667,12 @@ ZUNT_WIDE_TARGET bool divide_wide_impl(Bytes a, Bytes b, lnm_number* dst, int32_
   return true;
 }
 
+// Byte k holds k: the identity permutation, from which the kernels' indexes are built.
+ZUNT_WIDE_TARGET inline __m256i byte_index() {
+  return _mm256_set_epi8(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7,
+                         6, 5, 4, 3, 2, 1, 0);
+}
+
 // Rounds, encodes and stores a result held as digit bytes in reverse order (byte k the digit
 // of weight 100^k, the first digit in the highest non-zero byte, at most 24 digits), whose
 // exponent is ebase plus the index of its highest non-zero byte: the 20 digits from the first
@@ -718,8 +724,7 @@ ZUNT_WIDE_VBMI_TARGET __attribute__((always_inline)) inline void finish_wide(__m
   const int count = top - low + 1;
   // Output byte j (1..count) is digit byte top + 1 - j, encoded as d + 1 or 101 - d
   // (= ~d + 102 in a byte); byte 0 the exponent byte; then the terminator of a short negative.
-  const __m256i iota = _mm256_set_epi8(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12,
-                                       11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i iota = byte_index();
   const __m256i oidx = _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(top + 1)), iota);
   const __m256i d = _mm256_maskz_permutexvar_epi8(_bzhi_u32(~1u, static_cast<unsigned>(count + 1)), oidx, r);
   const uint32_t nm = 0u - static_cast<uint32_t>(neg);
@@ -770,8 +775,7 @@ ZUNT_WIDE_VBMI_TARGET bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract, ln
   const bool neg = ((static_cast<uint32_t>(x.neg) & ~sw) | (static_cast<uint32_t>(yneg) & sw)) != 0;
   // Byte k of the larger operand is its digit 20 - k (source byte 21 - k); the smaller one is
   // shifted s positions later and cut at the window's end. Indexes 32..63 pick from y.
-  const __m256i iota = _mm256_set_epi8(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12,
-                                       11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  const __m256i iota = byte_index();
   const __m256i rev = _mm256_sub_epi8(_mm256_set1_epi8(21), iota);
   const __m256i pick_big = _mm256_set1_epi8(static_cast<char>(sw << 5));
   const __m256i pick_small = _mm256_set1_epi8(static_cast<char>((sw ^ 1) << 5));
@@ -794,6 +798,25 @@ ZUNT_WIDE_VBMI_TARGET bool add_sub_wide_impl(Bytes a, Bytes b, bool subtract, ln
   r = _mm256_mask_sub_epi8(r, _kand_mask32(_kor_mask32(g, _kand_mask32(pr, c)), _cvtu32_mask32(0x3FFFFFu)), r, _mm256_set1_epi8(100));
   finish_wide(r, eb - 20, 50, neg, dst, dstlen);
   return true;
+}
+
+// The word indexes of the second operand's pairs for the five vpmaddwd terms of a product:
+// 32-bit lane K + 1 (K = 0..9) of term t takes pairs K - 2t and K - 2t - 1; pairs out of
+// range, and the other lanes, take word 15, which is zero.
+struct PickTable {
+  uint16_t w[5][32];
+};
+constexpr PickTable pick_table() {
+  PickTable p{};
+  for (int t = 0; t < 5; ++t) {
+    for (int i = 0; i < 32; ++i) p.w[t][i] = 15;
+    for (int k = 0; k <= 9; ++k) {
+      const int j0 = k - 2 * t, j1 = k - 2 * t - 1;
+      if (j0 >= 0) p.w[t][2 * (k + 1)] = static_cast<uint16_t>(j0);
+      if (j1 >= 0) p.w[t][2 * (k + 1) + 1] = static_cast<uint16_t>(j1);
+    }
+  }
+  return p;
 }
 
 // Multiplication on 512-bit vectors, on pairs of digits (P_I = 100 d_2I + d_2I+1 of the first
@@ -824,26 +847,11 @@ ZUNT_WIDE_VBMI_TARGET bool multiply_wide_impl(Bytes a, Bytes b, lnm_number* dst,
   const __m512i py = _mm512_castsi256_si512(_mm256_maddubs_epi16(dy, weights));
   const __m512i ex = _mm512_cvtepu8_epi16(dx), ey = _mm512_cvtepu8_epi16(dy);
   // Lane K + 1 of term t: P_2t Q_(K-2t) + P_2t+1 Q_(K-2t-1); word 15 of the pairs is zero.
-  alignas(64) static constexpr uint16_t kPick[5][32] = {
-#define ZUNT_PICK(t)                                                                                            \
-  {15, 15, 0 - 2 * t < 0 ? 15 : 0 - 2 * t, 15,                                                                  \
-   1 - 2 * t < 0 ? 15 : 1 - 2 * t, 0 - 2 * t < 0 ? 15 : 0 - 2 * t,                                              \
-   2 - 2 * t < 0 ? 15 : 2 - 2 * t, 1 - 2 * t < 0 ? 15 : 1 - 2 * t,                                              \
-   3 - 2 * t < 0 ? 15 : 3 - 2 * t, 2 - 2 * t < 0 ? 15 : 2 - 2 * t,                                              \
-   4 - 2 * t < 0 ? 15 : 4 - 2 * t, 3 - 2 * t < 0 ? 15 : 3 - 2 * t,                                              \
-   5 - 2 * t < 0 ? 15 : 5 - 2 * t, 4 - 2 * t < 0 ? 15 : 4 - 2 * t,                                              \
-   6 - 2 * t < 0 ? 15 : 6 - 2 * t, 5 - 2 * t < 0 ? 15 : 5 - 2 * t,                                              \
-   7 - 2 * t < 0 ? 15 : 7 - 2 * t, 6 - 2 * t < 0 ? 15 : 6 - 2 * t,                                              \
-   8 - 2 * t < 0 ? 15 : 8 - 2 * t, 7 - 2 * t < 0 ? 15 : 7 - 2 * t,                                              \
-   9 - 2 * t < 0 ? 15 : 9 - 2 * t, 8 - 2 * t < 0 ? 15 : 8 - 2 * t,                                              \
-   15, 15, 15, 15, 15, 15, 15, 15, 15, 15}
-      ZUNT_PICK(0), ZUNT_PICK(1), ZUNT_PICK(2), ZUNT_PICK(3), ZUNT_PICK(4)
-#undef ZUNT_PICK
-  };
+  alignas(64) static constexpr PickTable kPick = pick_table();
   __m512i c[5];
   for (int t = 0; t < 5; ++t) {
     const __m512i at = _mm512_permutexvar_epi32(_mm512_set1_epi32(t), px);
-    const __m512i bt = _mm512_permutexvar_epi16(_mm512_load_si512(kPick[t]), py);
+    const __m512i bt = _mm512_permutexvar_epi16(_mm512_load_si512(kPick.w[t]), py);
     c[t] = _mm512_madd_epi16(at, bt);
   }
   __m512i acc = _mm512_add_epi32(_mm512_add_epi32(c[0], c[1]), _mm512_add_epi32(_mm512_add_epi32(c[2], c[3]), c[4]));
@@ -889,17 +897,19 @@ inline bool wide_supported() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
          __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("bmi2");
 }
+// ... and the byte permutations the addition and multiplication kernels use.
+inline bool wide_vbmi_supported() { return wide_supported() && __builtin_cpu_supports("avx512vbmi"); }
 
 }  // namespace
 
 bool divide_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) { return wide_supported() && divide_wide_impl(a, b, dst, dstlen); }
 
 bool multiply_wide(Bytes a, Bytes b, lnm_number* dst, int32_t* dstlen) {
-  return wide_supported() && __builtin_cpu_supports("avx512vbmi") && multiply_wide_impl(a, b, dst, dstlen);
+  return wide_vbmi_supported() && multiply_wide_impl(a, b, dst, dstlen);
 }
 
 bool add_sub_wide(Bytes a, Bytes b, bool subtract, lnm_number* dst, int32_t* dstlen) {
-  return wide_supported() && __builtin_cpu_supports("avx512vbmi") && add_sub_wide_impl(a, b, subtract, dst, dstlen);
+  return wide_vbmi_supported() && add_sub_wide_impl(a, b, subtract, dst, dstlen);
 }
 
 #else
